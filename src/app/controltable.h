@@ -1,0 +1,71 @@
+#pragma once
+
+#include <QtGlobal>
+#include <span>
+
+namespace vq {
+
+// Positions and sizes in twips, 1440 to the inch.
+struct TwipsRect {
+    double left = 0, top = 0, width = 0, height = 0;
+};
+
+enum class ControlKind { Label, Button, Frame, Option, Combo, Text, HiddenText, Picture };
+
+inline constexpr quint32 kNoColour = 0xFFFFFFFFu;
+
+// System colours, taken from the palette when a window is built; numbered as the original
+// toolkit numbers them.
+enum SystemColour : quint32 {
+    SysWindowBackground = 0x80000005u,
+    SysWindowText = 0x80000008u,
+    SysTitleBarText = 0x80000009u,
+    SysActiveBorder = 0x8000000Au,
+};
+
+struct FontSpec {
+    const char* family = nullptr;
+    double points = 0;
+    bool bold = false;
+};
+
+enum ControlFlag : unsigned {
+    Centred = 1u << 0,
+    Bordered = 1u << 1,
+    DefaultButton = 1u << 2,
+    CancelButton = 1u << 3,
+    Wrapped = 1u << 4,
+};
+
+// One row of a window's control table.
+struct ControlSpec {
+    const char* name = nullptr;
+    int index = -1; // member of a control array, or -1
+    ControlKind kind = ControlKind::Label;
+    const char* caption = "";
+    TwipsRect rect{};
+    const char* parent = nullptr; // frame that holds it; the client area when null
+    FontSpec font{};
+    quint32 fg = kNoColour; // 0xRRGGBB or a SystemColour
+    quint32 bg = kNoColour;
+    unsigned flags = 0;
+    int tabIndex = -1;
+};
+
+struct FormSpec {
+    const char* name = nullptr;
+    const char* caption = "";
+    double clientWidth = 0, clientHeight = 0; // twips
+    quint32 bg = kNoColour;
+    FontSpec font{};
+};
+
+// Logical DPI of 96 gives 15 twips a pixel.
+int twipsToPixels(double twips, double dpi);
+double pixelsToTwips(int pixels, double dpi);
+
+// Left (or Top) that centres an outer extent on the screen: the difference rounded half to
+// even, then halved dropping the remainder.
+int centredTwips(double screenTwips, double outerTwips);
+
+} // namespace vq

@@ -1,0 +1,234 @@
+#include "app/formall.h"
+
+#include "app/appcontext.h"
+
+#include <QAction>
+#include <QCloseEvent>
+#include <QLabel>
+#include <QMenuBar>
+#include <QPushButton>
+
+namespace vq {
+
+namespace {
+
+constexpr FontSpec kStatusFont{"Times New Roman", 11.25, true};
+
+constexpr FormSpec kFormall{.name = "Formall",
+                            .caption = "3360 customer display",
+                            .clientWidth = 7875,
+                            .clientHeight = 4950,
+                            .bg = 0xC0C0C0};
+
+// clang-format off
+constexpr ControlSpec kControls[] = {
+    {.name = "Label10", .kind = ControlKind::Label, .caption = "VQ3360 DISPLAY DEMO",
+     .rect = {480, 120, 6735, 615}, .font = {"Times New Roman", 26.25}, .fg = 0x0000FF,
+     .flags = Centred | Bordered},
+    {.name = "Command1", .index = 0, .kind = ControlKind::Button, .caption = "Open the port",
+     .rect = {600, 1080, 1695, 375}, .tabIndex = 0},
+    {.name = "Command1", .index = 1, .kind = ControlKind::Button, .caption = "Close the port",
+     .rect = {600, 1560, 1695, 375}, .tabIndex = 1},
+    {.name = "Command2", .kind = ControlKind::Button, .caption = "End",
+     .rect = {600, 2040, 1695, 375}, .tabIndex = 2},
+    {.name = "Frame2", .kind = ControlKind::Frame, .caption = "Serial port status",
+     .rect = {2520, 1080, 4695, 2535}},
+    {.name = "PortCaption", .index = 0, .kind = ControlKind::Label, .caption = "COM1 :",
+     .rect = {120, 360, 900, 255}, .parent = "Frame2"},
+    {.name = "PortCaption", .index = 1, .kind = ControlKind::Label, .caption = "COM2 :",
+     .rect = {120, 720, 900, 255}, .parent = "Frame2"},
+    {.name = "PortCaption", .index = 2, .kind = ControlKind::Label, .caption = "COM3 :",
+     .rect = {120, 1080, 900, 255}, .parent = "Frame2"},
+    {.name = "PortCaption", .index = 3, .kind = ControlKind::Label, .caption = "COM4 :",
+     .rect = {120, 1440, 900, 255}, .parent = "Frame2"},
+    {.name = "PortCaption", .index = 4, .kind = ControlKind::Label, .caption = "COM5 :",
+     .rect = {120, 1800, 900, 255}, .parent = "Frame2"},
+    {.name = "PortCaption", .index = 5, .kind = ControlKind::Label, .caption = "COM6 :",
+     .rect = {120, 2160, 900, 255}, .parent = "Frame2"},
+    {.name = "Label6", .index = 0, .kind = ControlKind::Label, .caption = "",
+     .rect = {1080, 360, 3495, 255}, .parent = "Frame2", .font = kStatusFont},
+    {.name = "Label6", .index = 1, .kind = ControlKind::Label, .caption = "",
+     .rect = {1080, 720, 3495, 255}, .parent = "Frame2", .font = kStatusFont},
+    {.name = "Label6", .index = 2, .kind = ControlKind::Label, .caption = "",
+     .rect = {1080, 1080, 3495, 255}, .parent = "Frame2", .font = kStatusFont},
+    {.name = "Label6", .index = 3, .kind = ControlKind::Label, .caption = "",
+     .rect = {1080, 1440, 3495, 255}, .parent = "Frame2", .font = kStatusFont},
+    {.name = "Label6", .index = 4, .kind = ControlKind::Label, .caption = "",
+     .rect = {1080, 1800, 3495, 255}, .parent = "Frame2", .font = kStatusFont},
+    {.name = "Label6", .index = 5, .kind = ControlKind::Label, .caption = "",
+     .rect = {1080, 2160, 3495, 255}, .parent = "Frame2", .font = kStatusFont},
+    {.name = "Label7", .index = 0, .kind = ControlKind::Label,
+     .caption = "Port Open/Close:(                      )", .rect = {2520, 3600, 4695, 495},
+     .flags = Centred | Bordered},
+    {.name = "Label7", .index = 1, .kind = ControlKind::Label, .caption = "open/close",
+     .rect = {5160, 3600, 1050, 285}, .flags = Centred},
+    {.name = "Label7", .index = 2, .kind = ControlKind::Label, .caption = "Port  setting:",
+     .rect = {0, 4560, 1935, 375}},
+    {.name = "Label7", .index = 3, .kind = ControlKind::Label, .caption = "Setting",
+     .rect = {1920, 4560, 1935, 375}},
+    {.name = "Label7", .index = 4, .kind = ControlKind::Label, .caption = "Port  :",
+     .rect = {3840, 4560, 3975, 375}},
+    {.name = "Command3", .kind = ControlKind::Button, .caption = "Set",
+     .rect = {7320, 4560, 495, 375}, .tabIndex = 3},
+};
+// clang-format on
+
+struct MenuEntry {
+    const char* name;
+    const char* caption;
+    const char* parent; // null for the menu bar
+    void (Formall::*handler)();
+};
+
+// clang-format off
+const MenuEntry kMenu[] = {
+    {"numsetting", "Display setting", nullptr, nullptr},
+    {"numemu", "&Emulation mode", "numsetting", nullptr},
+    {"numZtk", "Z&TK", "numemu", &Formall::numZtk_Click},
+    {"NUMDSP800", "&DSP800", "numemu", &Formall::NUMDSP800_Click},
+    {"NUMPOS", "ESC/&POS", "numemu", &Formall::NUMPOS_Click},
+    {"NUMADM788", "A&DM788", "numemu", &Formall::NUMADM788_Click},
+    {"NUMADM787", "AD&M787", "numemu", &Formall::NUMADM787_Click},
+    {"NUMAEDEX", "AEDE&X", "numemu", &Formall::NUMAEDEX_Click},
+    {"NUMUTCP", "UTC/&P", "numemu", &Formall::NUMUTCP_Click},
+    {"NUMUTCS", "UTC/&S", "numemu", &Formall::NUMUTCS_Click},
+    {"numpara", "&Communication parameters", "numsetting", nullptr},
+    {"numcomm", "&Communication set", "numpara", &Formall::numcomm_Click},
+    {"numbaudrate", "&Display set", "numpara", &Formall::numbaudrate_Click},
+    {"numinterset", "International character &set", "numsetting", &Formall::numinterset_Click},
+    {"numall", "&Reset  pole display settings to default", "numsetting", &Formall::numall_Click},
+    {"numdemo", "&Persistent Demo ", nullptr, nullptr},
+    {"numrun", "&Show demo  message on display", "numdemo", &Formall::numrun_Click},
+    {"numsave", "Specify &upper line demo message", "numdemo", &Formall::numsave_Click},
+    {"numlow", "Specify &lower line demo message", "numdemo", &Formall::numlow_Click},
+    {"numupperline", "clear &upper line data message", "numdemo", &Formall::numupperline_Click},
+    {"numlowerline", "clear &lower line data messsage", "numdemo", &Formall::numlowerline_Click},
+    {"numinact", "&Interactive display demonstration", nullptr, nullptr},
+    {"numedmo", "Interactive &Demo", "numinact", &Formall::numedmo_Click},
+    {"numabout", "About", nullptr, &Formall::numabout_Click},
+};
+// clang-format on
+
+} // namespace
+
+Formall::Formall(AppContext& ctx) : m_ctx(ctx), m_comm1(ctx.makePort())
+{
+    setAttribute(Qt::WA_DeleteOnClose);
+    setWindowTitle(QString::fromUtf8(kFormall.caption));
+    auto* client = new QWidget(this);
+    m_controls = buildForm(client, kFormall, kControls);
+    setCentralWidget(client);
+    buildMenus();
+    setFixedSize(client->width(), client->height() + menuBar()->sizeHint().height());
+
+    connect(m_controls.get<QPushButton>("Command1", 0), &QPushButton::clicked, this,
+            [this] { Command1_Click(0); });
+    connect(m_controls.get<QPushButton>("Command1", 1), &QPushButton::clicked, this,
+            [this] { Command1_Click(1); });
+    connect(m_controls.get<QPushButton>("Command2"), &QPushButton::clicked, this,
+            &Formall::Command2_Click);
+    connect(m_controls.get<QPushButton>("Command3"), &QPushButton::clicked, this,
+            &Formall::Command3_Click);
+    for (int i = 0; i <= 4; ++i)
+        connect(m_controls.get<ClickLabel>("Label7", i), &ClickLabel::clicked, this,
+                [this, i] { Label7_Click(i); });
+    if (auto* core = dynamic_cast<CommPortCore*>(m_comm1.get()))
+        core->setOnLost([this] { showPortLost(); });
+
+    Form_Load();
+}
+
+Formall::~Formall() = default;
+
+void Formall::buildMenus()
+{
+    QHash<QString, QMenu*> menus;
+    for (const MenuEntry& e : kMenu) {
+        const QString caption = QString::fromUtf8(e.caption);
+        QMenu* parent = e.parent ? menus.value(QString::fromUtf8(e.parent)) : nullptr;
+        QAction* action = nullptr;
+        if (!e.handler) {
+            QMenu* menu = parent ? parent->addMenu(caption) : menuBar()->addMenu(caption);
+            menus.insert(QString::fromUtf8(e.name), menu);
+            action = menu->menuAction();
+        } else {
+            action = parent ? parent->addAction(caption) : menuBar()->addAction(caption);
+            connect(action, &QAction::triggered, this, e.handler);
+        }
+        action->setObjectName(QString::fromUtf8(e.name));
+        m_menu.insert(QString::fromUtf8(e.name), action);
+    }
+}
+
+void Formall::applyStatus(QWidget* label, const StatusText& status, bool withTooltip)
+{
+    auto* l = qobject_cast<QLabel*>(label);
+    l->setText(status.text);
+    QPalette pal = l->palette();
+    pal.setColor(QPalette::WindowText, QColor::fromRgb(status.colour));
+    l->setPalette(pal);
+    if (withTooltip)
+        l->setToolTip(status.text);
+}
+
+void Formall::Form_Load()
+{
+    centreOnScreen(this);
+    const StartupResult result = runStartup(*m_comm1, m_ctx.state());
+    for (int n = 0; n < 6; ++n) {
+        if (result.probe[n])
+            applyStatus(m_controls.widget("Label6", n), *result.probe[n],
+                        result.probe[n]->colour == kRed);
+    }
+    if (result.line) {
+        m_controls.get<QLabel>("Label7", 3)->setText(result.line->settings);
+        m_controls.get<QLabel>("Label7", 4)->setText(result.line->port);
+    }
+}
+
+void Formall::settingsLineRefresh()
+{
+    const SettingsLine line = readSettingsLine(*m_comm1);
+    m_controls.get<QLabel>("Label7", 3)->setText(line.settings);
+    m_controls.get<QLabel>("Label7", 4)->setText(line.port);
+}
+
+void Formall::Command1_Click(int index)
+{
+    const PressResult result = pressOpenClose(index, *m_comm1, m_ctx.boxes(), LastOpenError);
+    m_controls.get<QLabel>("Label7", 3)->setText(result.line.settings);
+    m_controls.get<QLabel>("Label7", 4)->setText(result.line.port);
+    if (result.openClose)
+        applyStatus(m_controls.widget("Label7", 1), *result.openClose, false);
+}
+
+// The port was closed by a fault, so the line must not keep claiming it is open.
+void Formall::showPortLost()
+{
+    applyStatus(m_controls.widget("Label7", 1), StatusText{QStringLiteral("Close"), kRed}, false);
+}
+
+void Formall::Command2_Click()
+{
+    if (m_comm1->portOpen())
+        m_comm1->setPortOpen(false);
+    m_ctx.endProcess();
+}
+
+void Formall::Form_Unload()
+{
+    if (m_comm1->portOpen())
+        m_comm1->setPortOpen(false);
+}
+
+void Formall::closeEvent(QCloseEvent* event)
+{
+    Form_Unload();
+    event->accept();
+}
+
+void Formall::Label7_Click(int) { Command3_Click(); }
+
+void Formall::numabout_Click() {}
+
+} // namespace vq

@@ -1,0 +1,71 @@
+#pragma once
+
+#include "app/formbuilder.h"
+#include "app/mainops.h"
+
+#include <QHash>
+#include <QMainWindow>
+#include <memory>
+
+class QAction;
+
+namespace vq {
+
+class AppContext;
+
+// The main window: port buttons, port-status panel, settings line and the menu tree.
+class Formall : public QMainWindow {
+    Q_OBJECT
+public:
+    explicit Formall(AppContext& ctx);
+    ~Formall() override;
+
+    CommPort& Comm1() { return *m_comm1; }
+    const FormControls& controls() const { return m_controls; }
+    QAction* menuEntry(const QString& name) const { return m_menu.value(name); }
+    QString LastOpenError;
+
+    // Handlers, named after their control and event.
+    void Form_Load();
+    void Form_Unload();
+    void Command1_Click(int index);
+    void Command2_Click();
+    void Command3_Click();
+    void Label7_Click(int index);
+    void settingsLineRefresh();
+
+    void numZtk_Click();
+    void NUMDSP800_Click();
+    void NUMPOS_Click();
+    void NUMADM788_Click();
+    void NUMADM787_Click();
+    void NUMAEDEX_Click();
+    void NUMUTCP_Click();
+    void NUMUTCS_Click();
+    void numcomm_Click();
+    void numbaudrate_Click();
+    void numinterset_Click();
+    void numall_Click();
+    void numrun_Click();
+    void numsave_Click();
+    void numlow_Click();
+    void numupperline_Click();
+    void numlowerline_Click();
+    void numedmo_Click();
+    void numabout_Click();
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+
+private:
+    void buildMenus();
+    void applyStatus(QWidget* label, const StatusText& status, bool withTooltip);
+    void showPortLost();
+
+    AppContext& m_ctx;
+    std::unique_ptr<CommPort> m_comm1;
+    FormControls m_controls;
+    QHash<QString, QAction*> m_menu;
+};
+
+} // namespace vq

@@ -1,0 +1,64 @@
+#include "app/mainops.h"
+
+namespace vq {
+
+SettingsLine readSettingsLine(const CommPort& port)
+{
+    return {port.settings(), QStringLiteral("Port : %1").arg(port.commPort())};
+}
+
+StartupResult runStartup(CommPort& port, Module1& state)
+{
+    StartupResult result;
+    state.EmulationPrefix = QByteArray("\x02\x05\x43", 3);
+    state.BaudText = QStringLiteral("9600");
+    state.FrameText = QStringLiteral("n,8,1");
+    state.PortSettings = state.BaudText + u',' + state.FrameText;
+    try {
+        port.setSettings(state.PortSettings);
+        for (int n = 1; n <= 6; ++n) {
+            try {
+                if (port.portOpen())
+                    continue;
+                state.PortNumber = qint16(n);
+                port.setCommPort(state.PortNumber);
+                port.setPortOpen(true);
+                result.probe[n - 1] = StatusText{QStringLiteral("Enable"), kBlue};
+                port.setPortOpen(false);
+            } catch (const CommError& e) {
+                result.probe[n - 1] = StatusText{e.description(), kRed};
+            }
+        }
+        state.PortNumber = 1;
+        port.setCommPort(state.PortNumber);
+        result.line = readSettingsLine(port);
+        state.ClearCmd = QByteArray("\x0c", 1);
+    } catch (const CommError&) {
+        // Start-up ends early with the port closed and no message.
+        if (port.portOpen())
+            port.setPortOpen(false);
+    }
+    return result;
+}
+
+PressResult pressOpenClose(int index, CommPort& port, Boxes& boxes, QString& lastOpenError)
+{
+    PressResult result{readSettingsLine(port), std::nullopt};
+    if (index == 0) {
+        try {
+            if (!port.portOpen())
+                port.setPortOpen(true);
+            result.openClose = StatusText{QStringLiteral("Open"), kBlue};
+        } catch (const CommError& e) {
+            boxes.standardOk(QStringLiteral("Error!!") + e.description(), kAppTitle);
+            lastOpenError = e.description();
+        }
+    } else if (index == 1) {
+        if (port.portOpen())
+            port.setPortOpen(false);
+        result.openClose = StatusText{QStringLiteral("Close"), kRed};
+    }
+    return result;
+}
+
+} // namespace vq

@@ -1,0 +1,46 @@
+#pragma once
+
+#include "app/module1.h"
+#include "dialogs/boxes.h"
+#include "serial/commport.h"
+
+#include <QString>
+#include <array>
+#include <optional>
+
+namespace vq {
+
+inline constexpr quint32 kBlue = 0x0000FF;
+inline constexpr quint32 kRed = 0xFF0000;
+inline const QString kAppTitle = QStringLiteral("VQ3360");
+
+// What one status row or the open/close line shows.
+struct StatusText {
+    QString text;
+    quint32 colour = kBlue;
+    bool operator==(const StatusText&) const = default;
+};
+
+struct SettingsLine {
+    QString settings; // Label7(3)
+    QString port;     // Label7(4)
+    bool operator==(const SettingsLine&) const = default;
+};
+
+SettingsLine readSettingsLine(const CommPort& port);
+
+// Start-up: start values, settings, the probe of COM1 to COM6, port left closed on COM1.
+struct StartupResult {
+    std::array<std::optional<StatusText>, 6> probe; // empty where a port was skipped
+    std::optional<SettingsLine> line;               // empty when start-up ended early
+};
+StartupResult runStartup(CommPort& port, Module1& state);
+
+// The open (0) and close (1) presses. The line is empty where it keeps its text.
+struct PressResult {
+    SettingsLine line;
+    std::optional<StatusText> openClose;
+};
+PressResult pressOpenClose(int index, CommPort& port, Boxes& boxes, QString& lastOpenError);
+
+} // namespace vq

@@ -1,0 +1,78 @@
+#pragma once
+
+#include "serial/commerror.h"
+#include "serial/linesettings.h"
+
+#include <QByteArray>
+#include <QString>
+#include <functional>
+#include <memory>
+
+namespace vq {
+
+// The four properties the utility uses of its serial port. Every setter and Output may throw
+// CommError; a rejected assignment leaves the previous value.
+class CommPort {
+public:
+    virtual ~CommPort() = default;
+
+    virtual qint16 commPort() const = 0;
+    virtual void setCommPort(qint16 port) = 0;
+    virtual QString settings() const = 0;
+    virtual void setSettings(const QString& settings) = 0;
+    virtual bool portOpen() const = 0;
+    virtual void setPortOpen(bool open) = 0;
+    // One whole command per call; every byte goes out as is.
+    virtual void output(const QByteArray& bytes) = 0;
+};
+
+// Holds the property values and their validation; a backend only moves bytes.
+class CommPortCore : public CommPort {
+public:
+    CommPortCore();
+    ~CommPortCore() override = default;
+
+    qint16 commPort() const override { return m_port; }
+    void setCommPort(qint16 port) override;
+    QString settings() const override { return m_settings.toString(); }
+    void setSettings(const QString& settings) override;
+    bool portOpen() const override { return m_open; }
+    void setPortOpen(bool open) override;
+    void output(const QByteArray& bytes) override;
+
+    // Called when the port was closed by a fault (device gone), so a window can show it.
+    void setOnLost(std::function<void()> onLost) { m_onLost = std::move(onLost); }
+
+protected:
+    virtual void openDevice(int port, const LineSettings& settings) = 0;
+    virtual void applyDeviceSettings(const LineSettings& settings) = 0;
+    virtual void writeDevice(const QByteArray& bytes) = 0;
+    // Must send every byte already written before it returns.
+    virtual void closeDevice() = 0;
+
+    // For backends that learn of a lost device outside a write: the next write reports it.
+    void markDeviceLost();
+
+private:
+    qint16 m_port = 1;
+    LineSettings m_settings;
+    bool m_open = false;
+    bool m_lost = false;
+    std::function<void()> m_onLost;
+};
+
+// Stands in for the port when no main window owns one: everything behaves as a closed port.
+class ClosedPort final : public CommPort {
+public:
+    qint16 commPort() const override { return 1; }
+    void setCommPort(qint16) override;
+    QString settings() const override { return LineSettings{}.toString(); }
+    void setSettings(const QString&) override;
+    bool portOpen() const override { return false; }
+    void setPortOpen(bool) override;
+    void output(const QByteArray&) override;
+};
+
+using PortFactory = std::function<std::unique_ptr<CommPort>()>;
+
+} // namespace vq

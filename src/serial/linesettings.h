@@ -1,0 +1,22 @@
+#pragma once
+
+#include <QString>
+#include <optional>
+
+namespace vq {
+
+enum class StopBits { One, OneAndHalf, Two };
+
+// baud,parity,data,stop as the operator writes it, e.g. 9600,n,8,1.
+struct LineSettings {
+    int baud = 9600;
+    char parity = 'n'; // n e o m s, always lower case
+    int dataBits = 8;
+    StopBits stopBits = StopBits::One;
+
+    QString toString() const;
+    static std::optional<LineSettings> parse(const QString& text);
+    bool operator==(const LineSettings&) const = default;
+};
+
+} // namespace vq

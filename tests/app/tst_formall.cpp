@@ -1,0 +1,220 @@
+#include "app/appcontext.h"
+#include "app/formall.h"
+#include "fakeport.h"
+#include "scriptedboxes.h"
+
+#include <QAction>
+#include <QLabel>
+#include <QMenu>
+#include <QMenuBar>
+#include <QPushButton>
+#include <QTest>
+
+using namespace vq;
+using namespace vq::test;
+
+namespace {
+
+// A context whose main windows get fake ports; the newest port stays reachable.
+struct Harness {
+    Module1 state;
+    ScriptedBoxes boxes;
+    QList<int> missing;
+    FakePort* port = nullptr;
+    int ends = 0;
+    AppContext ctx{state, boxes, [this] {
+                       auto p = std::make_unique<FakePort>();
+                       for (int n : missing)
+                           p->failOpen(n, QStringLiteral("Invalid port number"));
+                       port = p.get();
+                       return p;
+                   }};
+    Harness() { ctx.setEndHandler([this] { ++ends; }); }
+};
+
+QString text(Formall* w, const char* name, int index = -1)
+{
+    return w->controls().get<QLabel>(name, index)->text();
+}
+
+QColor colour(Formall* w, const char* name, int index = -1)
+{
+    return w->controls().get<QLabel>(name, index)->palette().color(QPalette::WindowText);
+}
+
+} // namespace
+
+class TstFormall : public QObject {
+    Q_OBJECT
+private slots:
+    void probeRows();
+    void menuTree_data();
+    void menuTree();
+    void openCloseLine();
+    void failedOpenShowsStandardBox();
+    void endClosesPort();
+    void closingClosesPortAndLeavesNoMainWindow();
+    void reopenedMainWindowRunsStartUpAgain();
+    void settingsLabelsRefreshLine();
+};
+
+void TstFormall::probeRows()
+{
+    Harness h;
+    h.missing = {3, 4, 5, 6};
+    Formall* w = h.ctx.showMainWindow();
+    for (int n = 0; n < 6; ++n) {
+        const bool ok = n < 2;
+        QCOMPARE(text(w, "Label6", n), ok ? QStringLiteral("Enable") : QStringLiteral("Invalid port number"));
+        QCOMPARE(colour(w, "Label6", n), ok ? QColor(0, 0, 255) : QColor(255, 0, 0));
+        QCOMPARE(w->controls().get<QLabel>("Label6", n)->toolTip(),
+                 ok ? QString() : QStringLiteral("Invalid port number"));
+        QCOMPARE(text(w, "PortCaption", n), QStringLiteral("COM%1 :").arg(n + 1));
+    }
+    QCOMPARE(text(w, "Label7", 1), QStringLiteral("open/close"));
+    QCOMPARE(text(w, "Label7", 3), QStringLiteral("9600,n,8,1"));
+    QCOMPARE(text(w, "Label7", 4), QStringLiteral("Port : 1"));
+    QVERIFY(!w->Comm1().portOpen());
+    QCOMPARE(w->windowTitle(), QStringLiteral("3360 customer display"));
+}
+
+void TstFormall::menuTree_data()
+{
+    QTest::addColumn<QString>("path"); // captions from the menu bar down, joined by " > "
+    QTest::addColumn<QString>("name");
+    const char* rows[][2] = {
+        {"Display setting > &Emulation mode > Z&TK", "numZtk"},
+        {"Display setting > &Emulation mode > &DSP800", "NUMDSP800"},
+        {"Display setting > &Emulation mode > ESC/&POS", "NUMPOS"},
+        {"Display setting > &Emulation mode > A&DM788", "NUMADM788"},
+        {"Display setting > &Emulation mode > AD&M787", "NUMADM787"},
+        {"Display setting > &Emulation mode > AEDE&X", "NUMAEDEX"},
+        {"Display setting > &Emulation mode > UTC/&P", "NUMUTCP"},
+        {"Display setting > &Emulation mode > UTC/&S", "NUMUTCS"},
+        {"Display setting > &Communication parameters > &Communication set", "numcomm"},
+        {"Display setting > &Communication parameters > &Display set", "numbaudrate"},
+        {"Display setting > International character &set", "numinterset"},
+        {"Display setting > &Reset  pole display settings to default", "numall"},
+        {"&Persistent Demo  > &Show demo  message on display", "numrun"},
+        {"&Persistent Demo  > Specify &upper line demo message", "numsave"},
+        {"&Persistent Demo  > Specify &lower line demo message", "numlow"},
+        {"&Persistent Demo  > clear &upper line data message", "numupperline"},
+        {"&Persistent Demo  > clear &lower line data messsage", "numlowerline"},
+        {"&Interactive display demonstration > Interactive &Demo", "numedmo"},
+        {"About", "numabout"},
+    };
+    for (const auto& row : rows)
+        QTest::newRow(row[1]) << QString::fromUtf8(row[0]) << QString::fromUtf8(row[1]);
+}
+
+void TstFormall::menuTree()
+{
+    QFETCH(QString, path);
+    QFETCH(QString, name);
+    Harness h;
+    Formall* w = h.ctx.showMainWindow();
+    // Walk the real menu bar by caption, so order-independent typos and misplacements show.
+    QList<QAction*> level = w->menuBar()->actions();
+    QAction* found = nullptr;
+    for (const QString& caption : path.split(QStringLiteral(" > "))) {
+        found = nullptr;
+        for (QAction* a : level)
+            if (a->text() == caption)
+                found = a;
+        QVERIFY2(found, qPrintable(caption));
+        level = found->menu() ? found->menu()->actions() : QList<QAction*>{};
+    }
+    QCOMPARE(found->objectName(), name);
+    QCOMPARE(w->menuEntry(name), found);
+}
+
+void TstFormall::openCloseLine()
+{
+    Harness h;
+    Formall* w = h.ctx.showMainWindow();
+    QTest::mouseClick(w->controls().get<QPushButton>("Command1", 0), Qt::LeftButton);
+    QVERIFY(w->Comm1().portOpen());
+    QCOMPARE(text(w, "Label7", 1), QStringLiteral("Open"));
+    QCOMPARE(colour(w, "Label7", 1), QColor(0, 0, 255));
+    QTest::mouseClick(w->controls().get<QPushButton>("Command1", 1), Qt::LeftButton);
+    QVERIFY(!w->Comm1().portOpen());
+    QCOMPARE(text(w, "Label7", 1), QStringLiteral("Close"));
+    QCOMPARE(colour(w, "Label7", 1), QColor(255, 0, 0));
+    QVERIFY(h.port->writes.isEmpty());
+    QVERIFY(h.boxes.shown.isEmpty());
+}
+
+void TstFormall::failedOpenShowsStandardBox()
+{
+    Harness h;
+    h.missing = {1};
+    Formall* w = h.ctx.showMainWindow();
+    w->Command1_Click(0);
+    QCOMPARE(h.boxes.only(), (ShownBox{ShownBox::StandardOk, QStringLiteral("Error!!Invalid port number"), 0,
+                                       QStringLiteral("VQ3360")}));
+    QCOMPARE(w->LastOpenError, QStringLiteral("Invalid port number"));
+    QCOMPARE(text(w, "Label7", 1), QStringLiteral("open/close"));
+}
+
+void TstFormall::endClosesPort()
+{
+    Harness h;
+    Formall* w = h.ctx.showMainWindow();
+    w->Command1_Click(0);
+    FakePort* port = h.port;
+    QTest::mouseClick(w->controls().get<QPushButton>("Command2"), Qt::LeftButton);
+    QVERIFY(!port->portOpen());
+    QCOMPARE(port->events.last(), QStringLiteral("close"));
+    QCOMPARE(h.ends, 1);
+}
+
+void TstFormall::closingClosesPortAndLeavesNoMainWindow()
+{
+    Harness h;
+    QPointer<Formall> w = h.ctx.showMainWindow();
+    w->Command1_Click(0);
+    QStringList* events = &h.port->events;
+    w->close();
+    QCOMPARE(events->last(), QStringLiteral("close"));
+    QTRY_VERIFY(w.isNull());
+    QVERIFY(!h.ctx.mainWindow());
+    // Windows left behind reach a closed port, not a hidden main window.
+    QVERIFY(!h.ctx.port().portOpen());
+    try {
+        h.ctx.port().output("x");
+        QFAIL("a write with no main window went through");
+    } catch (const CommError& e) {
+        QCOMPARE(e.number(), 8018);
+    }
+    QVERIFY(!h.ctx.mainWindow());
+}
+
+void TstFormall::reopenedMainWindowRunsStartUpAgain()
+{
+    Harness h;
+    QPointer<Formall> first = h.ctx.showMainWindow();
+    h.state.ClearCmd = "\x1f";
+    h.state.PortNumber = 4;
+    first->close();
+    QTRY_VERIFY(first.isNull());
+    Formall* second = h.ctx.showMainWindow();
+    QVERIFY(second);
+    QCOMPARE(h.state.ClearCmd, QByteArray("\x0c"));
+    QCOMPARE(h.state.PortNumber, 1);
+    QCOMPARE(text(second, "Label6", 5), QStringLiteral("Enable"));
+    QCOMPARE(h.ctx.showMainWindow(), second);
+}
+
+void TstFormall::settingsLabelsRefreshLine()
+{
+    Harness h;
+    Formall* w = h.ctx.showMainWindow();
+    w->Comm1().setSettings(QStringLiteral("4800,O,8,1"));
+    w->Comm1().setCommPort(2);
+    QTest::mouseClick(w->controls().get<QLabel>("Label7", 2), Qt::LeftButton);
+    QCOMPARE(text(w, "Label7", 3), QStringLiteral("4800,o,8,1"));
+    QCOMPARE(text(w, "Label7", 4), QStringLiteral("Port : 2"));
+}
+
+QTEST_MAIN(TstFormall)
+#include "tst_formall.moc"
