@@ -1,7 +1,7 @@
 #pragma once
 
-#include <QString>
 #include <exception>
+#include <QString>
 
 namespace vq {
 
@@ -13,6 +13,7 @@ inline constexpr int InvalidPropertyValue = 380;
 inline constexpr int InvalidPortNumber = 8002;
 inline constexpr int PortAlreadyOpen = 8005;
 inline constexpr int PortInUse = 8010;
+inline constexpr int OpenFailed = 8012;
 inline constexpr int SettingsRefused = 8015;
 inline constexpr int PortNotOpen = 8018;
 } // namespace err
@@ -21,8 +22,7 @@ inline constexpr int PortNotOpen = 8018;
 class CommError : public std::exception {
 public:
     CommError(int number, QString description)
-        : m_number(number), m_description(std::move(description)),
-          m_what(m_description.toUtf8())
+        : m_number(number), m_description(std::move(description)), m_what(m_description.toUtf8())
     {
     }
     int number() const { return m_number; }

@@ -3,8 +3,14 @@
 namespace vq {
 
 namespace {
-CommError invalidValue() { return {err::InvalidPropertyValue, QStringLiteral("Invalid property value")}; }
-CommError invalidPort() { return {err::InvalidPortNumber, QStringLiteral("Invalid port number")}; }
+CommError invalidValue()
+{
+    return {err::InvalidPropertyValue, QStringLiteral("Invalid property value")};
+}
+CommError invalidPort()
+{
+    return {err::InvalidPortNumber, QStringLiteral("Invalid port number")};
+}
 CommError notOpen()
 {
     return {err::PortNotOpen, QStringLiteral("Operation valid only when the port is open")};
@@ -71,11 +77,26 @@ void CommPortCore::output(const QByteArray& bytes)
     throw CommError(err::DeviceUnavailable, QStringLiteral("Device unavailable"));
 }
 
-void CommPortCore::markDeviceLost() { m_lost = true; }
+void CommPortCore::markDeviceLost()
+{
+    m_lost = true;
+}
 
-void ClosedPort::setCommPort(qint16) { throw notOpen(); }
-void ClosedPort::setSettings(const QString&) { throw notOpen(); }
-void ClosedPort::setPortOpen(bool) { throw notOpen(); }
-void ClosedPort::output(const QByteArray&) { throw notOpen(); }
+void ClosedPort::setCommPort(qint16)
+{
+    throw notOpen();
+}
+void ClosedPort::setSettings(const QString&)
+{
+    throw notOpen();
+}
+void ClosedPort::setPortOpen(bool)
+{
+    throw notOpen();
+}
+void ClosedPort::output(const QByteArray&)
+{
+    throw notOpen();
+}
 
 } // namespace vq

@@ -3,10 +3,10 @@
 #include "serial/commerror.h"
 #include "serial/linesettings.h"
 
-#include <QByteArray>
-#include <QString>
 #include <functional>
 #include <memory>
+#include <QByteArray>
+#include <QString>
 
 namespace vq {
 

@@ -14,7 +14,8 @@ void reportWriteFailure(Boxes& boxes, const CommError& error)
         boxes.ShowMessage(error.description(), 4, QStringLiteral("Error"));
 }
 
-bool guardedSend(CommPort& port, Boxes& boxes, const QByteArray& command, const QString& refusalText)
+bool guardedSend(CommPort& port, Boxes& boxes, const QByteArray& command,
+                 const QString& refusalText)
 {
     if (!port.portOpen()) {
         boxes.ShowMessage(refusalText, 4, kMessageTitle);

@@ -1,13 +1,14 @@
 #include "serial/linesettings.h"
 
-#include <QStringList>
 #include <algorithm>
 #include <array>
+#include <QStringList>
 
 namespace vq {
 
 namespace {
-constexpr std::array kBauds{110, 300, 600, 1200, 2400, 4800, 9600, 14400, 19200, 38400, 57600, 115200};
+constexpr std::array kBauds{110,  300,   600,   1200,  2400,  4800,
+                            9600, 14400, 19200, 38400, 57600, 115200};
 }
 
 QString LineSettings::toString() const
