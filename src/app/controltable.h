@@ -10,12 +10,22 @@ struct TwipsRect {
     double left = 0, top = 0, width = 0, height = 0;
 };
 
-enum class ControlKind { Label, Button, Frame, Option, Combo, Text, HiddenText, Picture };
+enum class ControlKind {
+    Label,
+    Button,
+    Frame,
+    Option,
+    Combo,
+    Text,
+    HiddenText,
+    Picture,
+    MultiText
+};
 
 inline constexpr quint32 kNoColour = 0xFFFFFFFFu;
 
-// System colours, taken from the palette when a window is built; numbered as the original
-// toolkit numbers them.
+// System colours, taken from the palette when a window is built; numbered as Windows
+// numbers them.
 enum SystemColour : quint32 {
     SysWindowBackground = 0x80000005u,
     SysWindowText = 0x80000008u,

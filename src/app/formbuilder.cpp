@@ -1,5 +1,6 @@
 #include "app/formbuilder.h"
 
+#include <algorithm>
 #include <QApplication>
 #include <QComboBox>
 #include <QFont>
@@ -7,10 +8,11 @@
 #include <QLineEdit>
 #include <QMouseEvent>
 #include <QPalette>
+#include <QPlainTextEdit>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QScreen>
-#include <algorithm>
+#include <QStylePainter>
 #include <vector>
 
 namespace vq {
@@ -41,28 +43,32 @@ double screenDpi()
     return dpi;
 }
 
-int px(double twips) { return twipsToPixels(twips, screenDpi()); }
+int px(double twips)
+{
+    return twipsToPixels(twips, screenDpi());
+}
 
 QRect pxRect(const TwipsRect& r)
 {
     return QRect(px(r.left), px(r.top), px(r.width), px(r.height));
 }
 
-QFont fontFor(const FontSpec& spec, const QFont& base)
+QFont fontFor(const FontSpec& want, const QFont& base)
 {
     QFont font = base;
-    if (spec.family)
-        font.setFamily(QString::fromUtf8(spec.family));
-    if (spec.points > 0)
-        font.setPointSizeF(spec.points);
-    if (spec.bold)
+    if (want.family)
+        font.setFamily(QString::fromUtf8(want.family));
+    if (want.points > 0)
+        font.setPointSizeF(want.points);
+    if (want.bold)
         font.setBold(true);
     return font;
 }
 
 void installFontSubstitutes()
 {
-    QFont::insertSubstitution(QStringLiteral("Times New Roman"), QStringLiteral("Liberation Serif"));
+    QFont::insertSubstitution(QStringLiteral("Times New Roman"),
+                              QStringLiteral("Liberation Serif"));
     QFont::insertSubstitution(QStringLiteral("Comic Sans MS"), QStringLiteral("Comic Neue"));
     QFont::insertSubstitution(QStringLiteral("MS Sans Serif"), QStringLiteral("DejaVu Sans"));
 }
@@ -85,6 +91,29 @@ QColor rgb(quint32 v, const QPalette& system)
     }
 }
 
+// A tall option button whose caption wraps beside the indicator; the whole box takes clicks.
+class WrappedRadioButton : public QRadioButton {
+public:
+    using QRadioButton::QRadioButton;
+
+protected:
+    void paintEvent(QPaintEvent*) override
+    {
+        QStylePainter painter(this);
+        QStyleOptionButton option;
+        initStyleOption(&option);
+        const QString text = option.text;
+        option.text.clear();
+        painter.drawControl(QStyle::CE_RadioButton, option);
+        const QRect textRect =
+            style()->subElementRect(QStyle::SE_RadioButtonContents, &option, this);
+        painter.drawItemText(
+            textRect, Qt::AlignLeft | Qt::AlignVCenter | Qt::TextWordWrap | Qt::TextShowMnemonic,
+            option.palette, isEnabled(), text, QPalette::WindowText);
+    }
+    bool hitButton(const QPoint& pos) const override { return rect().contains(pos); }
+};
+
 QWidget* makeControl(const ControlSpec& c, QWidget* parent)
 {
     const QString caption = QString::fromUtf8(c.caption);
@@ -106,6 +135,8 @@ QWidget* makeControl(const ControlSpec& c, QWidget* parent)
     case ControlKind::Frame:
         return new QGroupBox(caption, parent);
     case ControlKind::Option:
+        if (c.flags & Wrapped)
+            return new WrappedRadioButton(caption, parent);
         return new QRadioButton(caption, parent);
     case ControlKind::Combo: {
         auto* combo = new QComboBox(parent);
@@ -116,6 +147,12 @@ QWidget* makeControl(const ControlSpec& c, QWidget* parent)
     case ControlKind::HiddenText: {
         auto* edit = new QLineEdit(caption, parent);
         edit->setVisible(c.kind == ControlKind::Text);
+        return edit;
+    }
+    case ControlKind::MultiText: {
+        // A multi-line box among other tab stops: Tab moves on, as it does in a form.
+        auto* edit = new QPlainTextEdit(caption, parent);
+        edit->setTabChangesFocus(true);
         return edit;
     }
     case ControlKind::Picture: {
@@ -129,20 +166,20 @@ QWidget* makeControl(const ControlSpec& c, QWidget* parent)
 
 } // namespace
 
-FormControls buildForm(QWidget* form, const FormSpec& spec, std::span<const ControlSpec> controls)
+FormControls buildForm(QWidget* form, const FormSpec& design, std::span<const ControlSpec> controls)
 {
     FormControls built;
-    form->setObjectName(QString::fromUtf8(spec.name));
-    form->setWindowTitle(QString::fromUtf8(spec.caption));
-    form->setFont(fontFor(spec.font, form->font()));
+    form->setObjectName(QString::fromUtf8(design.name));
+    form->setWindowTitle(QString::fromUtf8(design.caption));
+    form->setFont(fontFor(design.font, form->font()));
     const QPalette system = form->palette();
     QPalette base = system;
-    if (spec.bg != kNoColour) {
-        base.setColor(QPalette::Window, rgb(spec.bg, system));
+    if (design.bg != kNoColour) {
+        base.setColor(QPalette::Window, rgb(design.bg, system));
         form->setPalette(base);
         form->setAutoFillBackground(true);
     }
-    form->setFixedSize(px(spec.clientWidth), px(spec.clientHeight));
+    form->setFixedSize(px(design.clientWidth), px(design.clientHeight));
 
     std::vector<std::pair<int, QWidget*>> tabOrder;
     for (const ControlSpec& c : controls) {
@@ -155,11 +192,11 @@ FormControls buildForm(QWidget* form, const FormSpec& spec, std::span<const Cont
         w->setGeometry(pxRect(c.rect));
         w->setFont(fontFor(c.font, form->font()));
         // Own palette per control, so a frame's caption colour does not leak to its buttons.
+        // The text roles are set even without a colour of its own: a palette with nothing
+        // resolved would inherit the frame's again.
         QPalette pal = base;
-        if (c.fg != kNoColour) {
-            for (auto role : {QPalette::WindowText, QPalette::ButtonText, QPalette::Text})
-                pal.setColor(role, rgb(c.fg, system));
-        }
+        for (auto role : {QPalette::WindowText, QPalette::ButtonText, QPalette::Text})
+            pal.setColor(role, c.fg != kNoColour ? rgb(c.fg, system) : base.color(role));
         if (c.bg != kNoColour) {
             for (auto role : {QPalette::Window, QPalette::Button, QPalette::Base})
                 pal.setColor(role, rgb(c.bg, system));

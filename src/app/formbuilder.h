@@ -42,10 +42,11 @@ private:
 double screenDpi();
 int px(double twips);
 QRect pxRect(const TwipsRect& r);
-QFont fontFor(const FontSpec& spec, const QFont& base);
+QFont fontFor(const FontSpec& want, const QFont& base);
 
 // Builds a window's controls from its table: geometry, captions, fonts, colours, tab order.
-FormControls buildForm(QWidget* form, const FormSpec& spec, std::span<const ControlSpec> controls);
+FormControls buildForm(QWidget* form, const FormSpec& design,
+                       std::span<const ControlSpec> controls);
 
 // Moves a window so its outer frame is centred on its screen, by the twips rule.
 void centreOnScreen(QWidget* window);
