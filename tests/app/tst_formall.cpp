@@ -4,11 +4,13 @@
 #include "scriptedboxes.h"
 
 #include <QAction>
+#include <QApplication>
 #include <QLabel>
 #include <QMenu>
 #include <QMenuBar>
 #include <QPushButton>
 #include <QTest>
+#include <QTimer>
 
 using namespace vq;
 using namespace vq::test;
@@ -29,7 +31,10 @@ struct Harness {
                        port = p.get();
                        return p;
                    }};
-    Harness() { ctx.setEndHandler([this] { ++ends; }); }
+    Harness()
+    {
+        ctx.setEndHandler([this] { ++ends; });
+    }
 };
 
 QString text(Formall* w, const char* name, int index = -1)
@@ -65,7 +70,8 @@ void TstFormall::probeRows()
     Formall* w = h.ctx.showMainWindow();
     for (int n = 0; n < 6; ++n) {
         const bool ok = n < 2;
-        QCOMPARE(text(w, "Label6", n), ok ? QStringLiteral("Enable") : QStringLiteral("Invalid port number"));
+        QCOMPARE(text(w, "Label6", n),
+                 ok ? QStringLiteral("Enable") : QStringLiteral("Invalid port number"));
         QCOMPARE(colour(w, "Label6", n), ok ? QColor(0, 0, 255) : QColor(255, 0, 0));
         QCOMPARE(w->controls().get<QLabel>("Label6", n)->toolTip(),
                  ok ? QString() : QStringLiteral("Invalid port number"));
@@ -150,8 +156,9 @@ void TstFormall::failedOpenShowsStandardBox()
     h.missing = {1};
     Formall* w = h.ctx.showMainWindow();
     w->Command1_Click(0);
-    QCOMPARE(h.boxes.only(), (ShownBox{ShownBox::StandardOk, QStringLiteral("Error!!Invalid port number"), 0,
-                                       QStringLiteral("VQ3360")}));
+    QCOMPARE(h.boxes.only(),
+             (ShownBox{ShownBox::StandardOk, QStringLiteral("Error!!Invalid port number"), 0,
+                       QStringLiteral("VQ3360")}));
     QCOMPARE(w->LastOpenError, QStringLiteral("Invalid port number"));
     QCOMPARE(text(w, "Label7", 1), QStringLiteral("open/close"));
 }
@@ -211,7 +218,17 @@ void TstFormall::settingsLabelsRefreshLine()
     Formall* w = h.ctx.showMainWindow();
     w->Comm1().setSettings(QStringLiteral("4800,O,8,1"));
     w->Comm1().setCommPort(2);
+    // The label opens the settings dialog modally; the line is refreshed once it closes.
+    QString opened;
+    QTimer::singleShot(0, [&] {
+        QWidget* dialog = QApplication::activeModalWidget();
+        opened = dialog ? dialog->windowTitle() : QString();
+        QCOMPARE(text(w, "Label7", 3), QStringLiteral("9600,n,8,1"));
+        if (dialog)
+            dialog->close();
+    });
     QTest::mouseClick(w->controls().get<QLabel>("Label7", 2), Qt::LeftButton);
+    QCOMPARE(opened, QStringLiteral("PC Communications "));
     QCOMPARE(text(w, "Label7", 3), QStringLiteral("4800,o,8,1"));
     QCOMPARE(text(w, "Label7", 4), QStringLiteral("Port : 2"));
 }

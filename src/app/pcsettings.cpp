@@ -1,0 +1,50 @@
+#include "app/pcsettings.h"
+
+namespace vq {
+
+LineChoices preselectLine(const QString& baudText, const QString& frameText)
+{
+    LineChoices choices;
+    for (int i = 0; i < int(kBaudTexts.size()) && !choices.baud; ++i) {
+        if (baudText == QLatin1String(kBaudTexts[i]))
+            choices.baud = i;
+    }
+    for (int i = 0; i < int(kFrameTexts.size()) && !choices.frame; ++i) {
+        const QString upper = QString::fromLatin1(kFrameTexts[i]);
+        if (frameText == upper || frameText == upper.toLower())
+            choices.frame = i;
+    }
+    return choices;
+}
+
+PcChoices loadPcSettings(const Module1& state)
+{
+    PcChoices choices{preselectLine(state.BaudText, state.FrameText), -1};
+    if (state.PortNumber >= 1 && state.PortNumber <= kComPortCount)
+        choices.listIndex = state.PortNumber - 1;
+    return choices;
+}
+
+HiddenFields hiddenFields(const Module1& state)
+{
+    return {QString::number(state.PortNumber), state.PortSettings};
+}
+
+std::optional<QString> applyPcSettings(const PcChoices& choices, Module1& state, CommPort& port)
+{
+    try {
+        if (choices.line.baud)
+            state.BaudText = QString::fromLatin1(kBaudTexts.at(*choices.line.baud));
+        state.PortNumber = qint16(choices.listIndex >= 0 ? choices.listIndex + 1 : 0);
+        if (choices.line.frame)
+            state.FrameText = QString::fromLatin1(kFrameTexts.at(*choices.line.frame));
+        state.PortSettings = state.BaudText + u',' + state.FrameText;
+        port.setSettings(state.PortSettings);
+        port.setCommPort(state.PortNumber);
+    } catch (const CommError& e) {
+        return e.description();
+    }
+    return std::nullopt;
+}
+
+} // namespace vq

@@ -1,0 +1,144 @@
+#include "display/formbaud.h"
+
+#include "app/appcontext.h"
+#include "app/formall.h"
+#include "display/displaysettings.h"
+
+#include <QPointer>
+#include <QPushButton>
+#include <QRadioButton>
+
+namespace vq {
+
+namespace {
+
+constexpr FontSpec kFrameFont{"Times New Roman", 12, true};
+constexpr FontSpec kFramingFont{"MS Sans Serif", 12, true};
+
+constexpr FormSpec kFormBaud{.name = "FormBaud",
+                             .caption = "Display Settings ",
+                             .clientWidth = 6645,
+                             .clientHeight = 3645,
+                             .font = {"MS Sans Serif", 8.25, true}};
+
+// clang-format off
+constexpr ControlSpec kControls[] = {
+    {.name = "Frame1", .kind = ControlKind::Frame, .caption = "&Baud Rate",
+     .rect = {240, 240, 4575, 1455}, .font = kFrameFont, .fg = 0x0000C0},
+    {.name = "Option1", .kind = ControlKind::Option, .caption = "300",
+     .rect = {480, 600, 1215, 495}, .parent = "Frame1", .bg = 0xFFFFFF, .tabIndex = 0},
+    {.name = "Option2", .kind = ControlKind::Option, .caption = "600",
+     .rect = {1440, 600, 1215, 495}, .parent = "Frame1", .tabIndex = 1},
+    {.name = "Option3", .kind = ControlKind::Option, .caption = "1200",
+     .rect = {2400, 600, 1215, 495}, .parent = "Frame1", .tabIndex = 2},
+    {.name = "Option4", .kind = ControlKind::Option, .caption = "2400",
+     .rect = {3480, 600, 855, 495}, .parent = "Frame1", .tabIndex = 3},
+    {.name = "Option5", .kind = ControlKind::Option, .caption = "4800",
+     .rect = {480, 1080, 1215, 495}, .parent = "Frame1", .tabIndex = 4},
+    {.name = "Option6", .kind = ControlKind::Option, .caption = "9600",
+     .rect = {1440, 1080, 1215, 495}, .parent = "Frame1", .tabIndex = 5},
+    {.name = "Option7", .kind = ControlKind::Option, .caption = "19200",
+     .rect = {2400, 1080, 975, 495}, .parent = "Frame1", .tabIndex = 6},
+    {.name = "Option8", .kind = ControlKind::Option, .caption = "38400",
+     .rect = {3480, 1080, 975, 495}, .parent = "Frame1", .tabIndex = 7},
+    {.name = "Frame2", .kind = ControlKind::Frame, .caption = "&Parity",
+     .rect = {240, 2040, 4575, 1455}, .font = kFrameFont, .fg = 0xFF0000},
+    {.name = "Option9", .kind = ControlKind::Option, .caption = " N_8_1",
+     .rect = {240, 360, 1215, 375}, .parent = "Frame2", .font = kFramingFont, .tabIndex = 8},
+    {.name = "Option10", .kind = ControlKind::Option, .caption = " N_7_1",
+     .rect = {240, 840, 1215, 375}, .parent = "Frame2", .font = kFramingFont, .tabIndex = 9},
+    {.name = "Option11", .kind = ControlKind::Option, .caption = " E_8_1",
+     .rect = {1680, 360, 1215, 375}, .parent = "Frame2", .font = kFramingFont, .bg = 0xFFFFFF,
+     .tabIndex = 10},
+    {.name = "Option12", .kind = ControlKind::Option, .caption = " E_7_1",
+     .rect = {1680, 720, 1455, 615}, .parent = "Frame2", .font = kFramingFont, .tabIndex = 11},
+    {.name = "Option13", .kind = ControlKind::Option, .caption = " O_8_1",
+     .rect = {3120, 360, 1215, 375}, .parent = "Frame2", .font = kFramingFont, .tabIndex = 12},
+    {.name = "Option14", .kind = ControlKind::Option, .caption = " O_7_1",
+     .rect = {3120, 720, 1215, 615}, .parent = "Frame2", .font = kFramingFont, .tabIndex = 13},
+    {.name = "CmdOk", .kind = ControlKind::Button, .caption = "OK",
+     .rect = {5160, 360, 1215, 495}, .font = kFrameFont, .flags = DefaultButton, .tabIndex = 14},
+    {.name = "CmdCancel", .kind = ControlKind::Button, .caption = "Cancel",
+     .rect = {5160, 1080, 1215, 495}, .font = kFrameFont, .flags = CancelButton, .tabIndex = 15},
+};
+// clang-format on
+
+constexpr int kFirstFramingOption = 9;
+
+QPointer<FormBaud>& theInstance()
+{
+    static QPointer<FormBaud> instance;
+    return instance;
+}
+
+} // namespace
+
+FormBaud::FormBaud(AppContext& ctx) : m_ctx(ctx)
+{
+    setAttribute(Qt::WA_DeleteOnClose);
+    m_controls = buildForm(this, kFormBaud, kControls);
+    connect(m_controls.get<QPushButton>("CmdOk"), &QPushButton::clicked, this,
+            &FormBaud::CmdOk_Click);
+    connect(m_controls.get<QPushButton>("CmdCancel"), &QPushButton::clicked, this,
+            &FormBaud::CmdCancel_Click);
+}
+
+FormBaud* FormBaud::instance()
+{
+    return theInstance();
+}
+
+FormBaud* FormBaud::showDialog(AppContext& ctx)
+{
+    QPointer<FormBaud>& dialog = theInstance();
+    if (!dialog) {
+        dialog = new FormBaud(ctx);
+        dialog->Form_Load();
+    }
+    dialog->show();
+    dialog->raise();
+    dialog->activateWindow();
+    return dialog;
+}
+
+LineChoices FormBaud::choices() const
+{
+    LineChoices choices;
+    for (int i = 0; i < int(kBaudTexts.size()) && !choices.baud; ++i) {
+        if (m_controls.get<QRadioButton>(QStringLiteral("Option%1").arg(1 + i))->isChecked())
+            choices.baud = i;
+    }
+    for (int i = 0; i < int(kFrameTexts.size()) && !choices.frame; ++i) {
+        const QString name = QStringLiteral("Option%1").arg(kFirstFramingOption + i);
+        if (m_controls.get<QRadioButton>(name)->isChecked())
+            choices.frame = i;
+    }
+    return choices;
+}
+
+void FormBaud::Form_Load()
+{
+    centreOnScreen(this);
+    const LineChoices pre = preselectLine(m_ctx.state().BaudText, m_ctx.state().FrameText);
+    if (pre.baud)
+        m_controls.get<QRadioButton>(QStringLiteral("Option%1").arg(1 + *pre.baud))
+            ->setChecked(true);
+    if (pre.frame)
+        m_controls
+            .get<QRadioButton>(QStringLiteral("Option%1").arg(kFirstFramingOption + *pre.frame))
+            ->setChecked(true);
+}
+
+// Reaches the port through the context, so with the main window gone the writes fail as closed.
+void FormBaud::CmdOk_Click()
+{
+    if (applyDisplaySettings(m_ctx.port(), m_ctx.boxes(), choices()))
+        close();
+}
+
+void FormBaud::CmdCancel_Click()
+{
+    close();
+}
+
+} // namespace vq
