@@ -1,13 +1,38 @@
 #include "app/appcontext.h"
 #include "app/formall.h"
+#include "demo/datasave.h"
+#include "demo/democommands.h"
+#include "demo/interactive.h"
 
 namespace vq {
 
-void Formall::numrun_Click() {}
-void Formall::numsave_Click() {}
-void Formall::numlow_Click() {}
-void Formall::numupperline_Click() {}
-void Formall::numlowerline_Click() {}
-void Formall::numedmo_Click() {}
+void Formall::numrun_Click()
+{
+    showDemoMessages(*m_comm1, m_ctx.boxes());
+}
+void Formall::numsave_Click()
+{
+    storeDemoMessage(*m_comm1, m_ctx.boxes(), DemoLine::Upper);
+}
+void Formall::numlow_Click()
+{
+    storeDemoMessage(*m_comm1, m_ctx.boxes(), DemoLine::Lower);
+}
+
+void Formall::numupperline_Click()
+{
+    clearDemoMessage(*m_comm1, m_ctx.boxes(), DemoLine::Upper);
+}
+
+void Formall::numlowerline_Click()
+{
+    clearDemoMessage(*m_comm1, m_ctx.boxes(), DemoLine::Lower);
+}
+
+void Formall::numedmo_Click()
+{
+    if (startInteractiveDemo(*m_comm1, m_ctx.boxes(), LastOpenError, [this] { Command1_Click(0); }))
+        DATASAVE::showDemo(m_ctx);
+}
 
 } // namespace vq

@@ -1,0 +1,74 @@
+#include "demo/democommands.h"
+
+#include "serial/guardedsend.h"
+
+namespace vq {
+
+namespace {
+
+constexpr char STX = 0x02;
+constexpr char ENQ = 0x05;
+constexpr char ETX = 0x03;
+
+QByteArray frame(char code, char parameter, const QByteArray& data = {})
+{
+    QByteArray bytes;
+    bytes.reserve(data.size() + 5);
+    bytes.append(STX).append(ENQ).append(code).append(parameter).append(data).append(ETX);
+    return bytes;
+}
+
+} // namespace
+
+// Storing numbers the lines 1 and 2, clearing 2 and 3: the display's own numbering.
+QByteArray storeCommand(DemoLine line, const QString& text)
+{
+    return frame('L', line == DemoLine::Upper ? '1' : '2', toDisplayBytes(text));
+}
+
+QByteArray showCommand()
+{
+    return frame('D', 0x08);
+}
+
+QByteArray clearCommand(DemoLine line)
+{
+    return frame(0x07, line == DemoLine::Upper ? '2' : '3');
+}
+
+QString storePrompt(DemoLine line)
+{
+    return QStringLiteral("Please input demo messages to save on %1 line,the maximum data "
+                          "character is under 200. ")
+        .arg(line == DemoLine::Upper ? QStringLiteral("upper") : QStringLiteral("lower"));
+}
+
+void storeDemoMessage(CommPort& port, Boxes& boxes, DemoLine line)
+{
+    // Refuse before asking, so the operator types nothing in vain.
+    if (!port.portOpen()) {
+        boxes.ShowMessage(kPortNotOpen, 4, kMessageTitle);
+        return;
+    }
+    const QString text = boxes.ShowInput(storePrompt(line), kDemoInputTitle, QString());
+    if (text.isEmpty())
+        return;
+    try {
+        port.output(storeCommand(line, text));
+    } catch (const CommError& e) {
+        reportWriteFailure(boxes, e);
+    }
+}
+
+void showDemoMessages(CommPort& port, Boxes& boxes)
+{
+    guardedSend(port, boxes, showCommand());
+}
+
+void clearDemoMessage(CommPort& port, Boxes& boxes, DemoLine line)
+{
+    guardedSend(port, boxes, clearCommand(line),
+                line == DemoLine::Upper ? kPortNotOpenShort : kPortNotOpen);
+}
+
+} // namespace vq

@@ -1,0 +1,29 @@
+#pragma once
+
+#include "dialogs/boxes.h"
+#include "serial/commport.h"
+
+#include <QByteArray>
+#include <QString>
+
+namespace vq {
+
+// The display's two demonstration lines.
+enum class DemoLine { Upper, Lower };
+
+inline const QString kPortNotOpenShort = QStringLiteral("Port not open...");
+inline const QString kDemoInputTitle = QStringLiteral("input character");
+
+// The text is placed as typed: no length byte, no fill, nothing escaped.
+QByteArray storeCommand(DemoLine line, const QString& text);
+QByteArray showCommand();
+QByteArray clearCommand(DemoLine line);
+
+QString storePrompt(DemoLine line);
+
+// The persistent-demo menu entries over a port and the boxes.
+void storeDemoMessage(CommPort& port, Boxes& boxes, DemoLine line);
+void showDemoMessages(CommPort& port, Boxes& boxes);
+void clearDemoMessage(CommPort& port, Boxes& boxes, DemoLine line);
+
+} // namespace vq

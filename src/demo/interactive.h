@@ -1,0 +1,30 @@
+#pragma once
+
+#include "dialogs/boxes.h"
+#include "serial/commport.h"
+
+#include <functional>
+#include <QByteArray>
+#include <QString>
+
+namespace vq {
+
+inline const QString kOpenPortQuestion =
+    QStringLiteral("Port not open...\rNow, Want To Open the Port?");
+inline const QString kInvalidPortNumber = QStringLiteral("Invalid port number");
+
+// The interactive demo's start: offers to open a closed port through the main window's open
+// press, which records a failure in lastOpenError. True when the demo window is to be shown.
+bool startInteractiveDemo(CommPort& port, Boxes& boxes, QString& lastOpenError,
+                          const std::function<void()>& pressOpen);
+
+// The bytes one key press types, as the key, its modifiers and its text give them; empty for a
+// key that types no character (arrows, Delete, function keys, Tab, modifiers alone).
+QByteArray typedBytes(int key, Qt::KeyboardModifiers modifiers, const QString& text);
+
+// One typed byte, or Clear's ClearCmd and CR, in one write. Refused while the port is closed;
+// true when it went out.
+bool sendTyped(CommPort& port, Boxes& boxes, char byte);
+bool sendClear(CommPort& port, Boxes& boxes, const QByteArray& clearCmd);
+
+} // namespace vq
