@@ -12,7 +12,10 @@ AppContext::AppContext(Module1& state, Boxes& boxes, PortFactory makePort)
 {
 }
 
-AppContext::~AppContext() { delete m_main.data(); }
+AppContext::~AppContext()
+{
+    delete m_main.data();
+}
 
 Formall* AppContext::showMainWindow()
 {
@@ -24,8 +27,14 @@ Formall* AppContext::showMainWindow()
     return m_main;
 }
 
-CommPort& AppContext::port() { return m_main ? m_main->Comm1() : m_closed; }
+CommPort& AppContext::port()
+{
+    return m_main ? m_main->Comm1() : m_closed;
+}
 
-void AppContext::endProcess() { m_end(); }
+void AppContext::endProcess()
+{
+    m_end();
+}
 
 } // namespace vq

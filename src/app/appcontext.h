@@ -4,8 +4,8 @@
 #include "dialogs/boxes.h"
 #include "serial/commport.h"
 
-#include <QPointer>
 #include <functional>
+#include <QPointer>
 
 namespace vq {
 

@@ -5,9 +5,15 @@
 
 namespace vq {
 
-int twipsToPixels(double twips, double dpi) { return int(std::lround(twips * dpi / 1440.0)); }
+int twipsToPixels(double twips, double dpi)
+{
+    return int(std::lround(twips * dpi / 1440.0));
+}
 
-double pixelsToTwips(int pixels, double dpi) { return pixels * 1440.0 / dpi; }
+double pixelsToTwips(int pixels, double dpi)
+{
+    return pixels * 1440.0 / dpi;
+}
 
 int centredTwips(double screenTwips, double outerTwips)
 {

@@ -227,7 +227,10 @@ void Formall::closeEvent(QCloseEvent* event)
     event->accept();
 }
 
-void Formall::Label7_Click(int) { Command3_Click(); }
+void Formall::Label7_Click(int)
+{
+    Command3_Click();
+}
 
 void Formall::numabout_Click() {}
 

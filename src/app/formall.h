@@ -3,9 +3,9 @@
 #include "app/formbuilder.h"
 #include "app/mainops.h"
 
+#include <memory>
 #include <QHash>
 #include <QMainWindow>
-#include <memory>
 
 class QAction;
 

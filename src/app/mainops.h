@@ -4,9 +4,9 @@
 #include "dialogs/boxes.h"
 #include "serial/commport.h"
 
-#include <QString>
 #include <array>
 #include <optional>
+#include <QString>
 
 namespace vq {
 

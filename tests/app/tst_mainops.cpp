@@ -143,8 +143,9 @@ void TstMainOps::failedOpen()
     const PressResult r = pressOpenClose(0, port, boxes, lastOpenError);
     QVERIFY(!r.openClose.has_value());
     QVERIFY(!port.portOpen());
-    QCOMPARE(boxes.only(), (ShownBox{ShownBox::StandardOk, QStringLiteral("Error!!Invalid port number"),
-                                     0, QStringLiteral("VQ3360")}));
+    QCOMPARE(boxes.only(),
+             (ShownBox{ShownBox::StandardOk, QStringLiteral("Error!!Invalid port number"), 0,
+                       QStringLiteral("VQ3360")}));
     QCOMPARE(lastOpenError, QStringLiteral("Invalid port number"));
 }
 

@@ -35,6 +35,9 @@ void FakePort::writeDevice(const QByteArray& bytes)
     writes << bytes;
 }
 
-void FakePort::closeDevice() { events << QStringLiteral("close"); }
+void FakePort::closeDevice()
+{
+    events << QStringLiteral("close");
+}
 
 } // namespace vq::test

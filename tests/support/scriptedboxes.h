@@ -24,7 +24,8 @@ public:
     int messageResult = 10;
 
     int ShowMessage(const QString& text, int typeCode, const QString& title) override;
-    QString ShowInput(const QString& prompt, const QString& title, const QString& defaultText) override;
+    QString ShowInput(const QString& prompt, const QString& title,
+                      const QString& defaultText) override;
     void standardOk(const QString& text, const QString& title) override;
     bool standardYesNo(const QString& text, const QString& title) override;
 
