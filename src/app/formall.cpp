@@ -1,6 +1,7 @@
 #include "app/formall.h"
 
 #include "app/appcontext.h"
+#include "dialogs/formabout.h"
 
 #include <QAction>
 #include <QCloseEvent>
@@ -232,6 +233,9 @@ void Formall::Label7_Click(int)
     Command3_Click();
 }
 
-void Formall::numabout_Click() {}
+void Formall::numabout_Click()
+{
+    showAbout(this);
+}
 
 } // namespace vq

@@ -61,6 +61,7 @@ private slots:
     void closingClosesPortAndLeavesNoMainWindow();
     void reopenedMainWindowRunsStartUpAgain();
     void settingsLabelsRefreshLine();
+    void aboutEntryKeepsOneWindow();
 };
 
 void TstFormall::probeRows()
@@ -231,6 +232,25 @@ void TstFormall::settingsLabelsRefreshLine()
     QCOMPARE(opened, QStringLiteral("PC Communications "));
     QCOMPARE(text(w, "Label7", 3), QStringLiteral("4800,o,8,1"));
     QCOMPARE(text(w, "Label7", 4), QStringLiteral("Port : 2"));
+}
+
+void TstFormall::aboutEntryKeepsOneWindow()
+{
+    Harness h;
+    Formall* w = h.ctx.showMainWindow();
+    auto abouts = [] {
+        int n = 0;
+        for (QWidget* top : QApplication::topLevelWidgets())
+            n += top->isVisible() &&
+                 top->windowTitle() == QStringLiteral("About VQ3360 Function Demo");
+        return n;
+    };
+    w->menuEntry(QStringLiteral("numabout"))->trigger();
+    w->menuEntry(QStringLiteral("numabout"))->trigger();
+    QCOMPARE(abouts(), 1);
+    // Modeless: the main window still takes its presses.
+    w->Command1_Click(0);
+    QVERIFY(w->Comm1().portOpen());
 }
 
 QTEST_MAIN(TstFormall)
