@@ -1,8 +1,16 @@
 #!/usr/bin/env bash
-# Installs what is missing, builds, and runs every test headless.
+# Installs what is missing, builds, and runs every test headless: once as built, once with
+# AddressSanitizer and UndefinedBehaviorSanitizer, where any report fails the run.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 bash scripts/deps.sh
-bash scripts/build.sh build-test Debug
 export QT_QPA_PLATFORM=offscreen
-ctest --test-dir build-test --output-on-failure --parallel "$(nproc)" --timeout 300
+jobs=$(nproc)
+
+bash scripts/build.sh build-test Debug
+ctest --test-dir build-test --output-on-failure --parallel "$jobs" --timeout 300
+
+bash scripts/build.sh build-asan Debug -DVQ_SANITIZE=ON
+ASAN_OPTIONS=detect_leaks=1:halt_on_error=1:detect_stack_use_after_return=1 \
+UBSAN_OPTIONS=halt_on_error=1:print_stacktrace=1 \
+    ctest --test-dir build-asan --output-on-failure --parallel "$jobs" --timeout 600

@@ -23,10 +23,12 @@ inline QByteArray hex(const char* text)
 struct Harness {
     Module1 state;
     ScriptedBoxes boxes;
-    FakePort* port = nullptr;
+    FakePort* port = nullptr; // dangles once its main window is gone: check `written` then
+    QList<QByteArray> written;  // every write of every port made
     int portsMade = 0;
     AppContext ctx{state, boxes, [this] {
                        auto p = std::make_unique<FakePort>();
+                       p->log = &written;
                        port = p.get();
                        ++portsMade;
                        return p;

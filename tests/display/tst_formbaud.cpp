@@ -232,7 +232,7 @@ void TstFormBaud::failureKeepsDialogOpen()
         QVERIFY(w->close());
     flushDeletes();
     clickNamed(d, "CmdOk");
-    QVERIFY(h.port->writes.isEmpty());
+    QVERIFY(h.written.isEmpty());
     QCOMPARE(shownBoxes(h.boxes), QStringList{shown});
     flushDeletes();
     QCOMPARE(FormBaud::instance(), d);

@@ -178,7 +178,7 @@ void TstFormInt::cancelShowsMainWindow()
     clickNamed(d, "Command2");
     flushDeletes();
     QVERIFY(!FormInt::instance());
-    QVERIFY(h.port->writes.isEmpty());
+    QVERIFY(h.written.isEmpty());
     QVERIFY(h.ctx.mainWindow() && h.ctx.mainWindow()->isVisible());
     QCOMPARE(h.ctx.mainWindow() == w, !mainClosed);
     QCOMPARE(h.portsMade, mainClosed ? 2 : 1);
@@ -197,7 +197,7 @@ void TstFormInt::closeBoxWritesNothing()
     flushDeletes();
     QVERIFY(!FormInt::instance());
     QVERIFY(!h.ctx.mainWindow());
-    QVERIFY(h.port->writes.isEmpty());
+    QVERIFY(h.written.isEmpty());
 }
 
 void TstFormInt::openingAgainKeepsSelection()
@@ -244,7 +244,7 @@ void TstFormInt::failureKeepsDialogOpen()
         QVERIFY(w->close());
     flushDeletes();
     clickNamed(d, "CmdOk");
-    QVERIFY(h.port->writes.isEmpty());
+    QVERIFY(h.written.isEmpty());
     QCOMPARE(shownBoxes(h.boxes), QStringList{shown});
     flushDeletes();
     QCOMPARE(FormInt::instance(), d);

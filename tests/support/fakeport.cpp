@@ -33,6 +33,8 @@ void FakePort::writeDevice(const QByteArray& bytes)
         throw CommError(m_writeFailure, QStringLiteral("scripted failure %1").arg(m_writeFailure));
     }
     writes << bytes;
+    if (log)
+        *log << bytes;
 }
 
 void FakePort::closeDevice()

@@ -13,6 +13,8 @@ class FakePort : public CommPortCore {
 public:
     QList<QByteArray> writes;
     QStringList events; // "open 3", "close", "apply 19200,e,7,1"
+    // Also records there, for checks that outlive the port (a main window closed meanwhile).
+    QList<QByteArray>* log = nullptr;
 
     void failOpen(int port, const QString& description, int number = err::InvalidPortNumber)
     {
