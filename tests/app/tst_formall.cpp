@@ -1,5 +1,6 @@
 #include "app/appcontext.h"
 #include "app/formall.h"
+#include "appharness.h"
 #include "fakeport.h"
 #include "scriptedboxes.h"
 
@@ -17,25 +18,7 @@ using namespace vq::test;
 
 namespace {
 
-// A context whose main windows get fake ports; the newest port stays reachable.
-struct Harness {
-    Module1 state;
-    ScriptedBoxes boxes;
-    QList<int> missing;
-    FakePort* port = nullptr;
-    int ends = 0;
-    AppContext ctx{state, boxes, [this] {
-                       auto p = std::make_unique<FakePort>();
-                       for (int n : missing)
-                           p->failOpen(n, QStringLiteral("Invalid port number"));
-                       port = p.get();
-                       return p;
-                   }};
-    Harness()
-    {
-        ctx.setEndHandler([this] { ++ends; });
-    }
-};
+using Harness = AppHarness;
 
 QString text(Formall* w, const char* name, int index = -1)
 {

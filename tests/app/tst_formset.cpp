@@ -2,6 +2,7 @@
 #include "app/formall.h"
 #include "app/formset.h"
 #include "app/pcsettings.h"
+#include "appharness.h"
 #include "fakeport.h"
 #include "scriptedboxes.h"
 
@@ -24,20 +25,7 @@ namespace {
 
 using Choice = std::optional<int>;
 
-struct Harness {
-    Module1 state;
-    ScriptedBoxes boxes;
-    FakePort* port = nullptr;
-    AppContext ctx{state, boxes, [this] {
-                       auto p = std::make_unique<FakePort>();
-                       port = p.get();
-                       return p;
-                   }};
-    Harness()
-    {
-        ctx.setEndHandler([] {});
-    }
-};
+using Harness = AppHarness;
 
 FormSet* shownFormSet()
 {
@@ -79,11 +67,6 @@ QList<int> checkedOptions(FormSet* d)
             on << n;
     }
     return on;
-}
-
-void click(QAbstractButton* button)
-{
-    QTest::mouseClick(button, Qt::LeftButton, {}, QPoint(8, button->height() / 2));
 }
 
 Module1 startValues()

@@ -2,6 +2,7 @@
 
 #include "app/appcontext.h"
 #include "app/formall.h"
+#include "appharness.h"
 #include "demo/datasave.h"
 #include "fakeport.h"
 #include "shownbox.h"
@@ -12,16 +13,7 @@
 
 namespace vq::test {
 
-// A context whose main windows get fake ports; the newest port stays reachable.
-struct Harness {
-    Module1 state;
-    ScriptedBoxes boxes;
-    FakePort* port = nullptr;
-    AppContext ctx{state, boxes, [this] {
-                       auto p = std::make_unique<FakePort>();
-                       port = p.get();
-                       return p;
-                   }};
+struct Harness : AppHarness {
     // The demo window outlives main windows, not the context it writes through.
     ~Harness() { delete DATASAVE::instance(); }
 

@@ -2,6 +2,7 @@
 
 #include "app/appcontext.h"
 #include "app/formall.h"
+#include "appharness.h"
 #include "display/formbaud.h"
 #include "display/formint.h"
 #include "fakeport.h"
@@ -19,26 +20,8 @@ inline QByteArray hex(const char* text)
     return QByteArray::fromHex(text);
 }
 
-// A process context whose main windows get fake ports; the newest port stays reachable.
-struct Harness {
-    Module1 state;
-    ScriptedBoxes boxes;
-    FakePort* port = nullptr; // dangles once its main window is gone: check `written` then
-    QList<QByteArray> written;  // every write of every port made
-    int portsMade = 0;
-    AppContext ctx{state, boxes, [this] {
-                       auto p = std::make_unique<FakePort>();
-                       p->log = &written;
-                       port = p.get();
-                       ++portsMade;
-                       return p;
-                   }};
-
-    Harness()
-    {
-        ctx.setEndHandler([] {});
-    }
-    // The modeless dialogs are not owned by the main window, so they go first.
+// Main windows get fake ports; the modeless dialogs are not owned by them.
+struct Harness : AppHarness {
     ~Harness()
     {
         delete FormBaud::instance();

@@ -2,6 +2,7 @@
 #include "app/formall.h"
 #include "display/formbaud.h"
 #include "display/formint.h"
+#include "appharness.h"
 #include "scriptedboxes.h"
 #include "serial/qtcommport.h"
 
@@ -81,11 +82,6 @@ private:
 QByteArray hex(const char* text)
 {
     return QByteArray::fromHex(text);
-}
-
-void click(QAbstractButton* button)
-{
-    QTest::mouseClick(button, Qt::LeftButton, {}, QPoint(8, button->height() / 2));
 }
 
 } // namespace

@@ -30,11 +30,6 @@ QList<int> checkedOptions(FormBaud* d)
     return on;
 }
 
-void click(QAbstractButton* button)
-{
-    QTest::mouseClick(button, Qt::LeftButton, {}, QPoint(8, button->height() / 2));
-}
-
 void clickNamed(FormBaud* d, const char* name)
 {
     click(d->controls().get<QPushButton>(name));

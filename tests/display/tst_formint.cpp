@@ -31,11 +31,6 @@ QRadioButton* optionAt(FormInt* d, int column, int row)
     return qobject_cast<QRadioButton*>(d->childAt(corner));
 }
 
-void click(QAbstractButton* button)
-{
-    QTest::mouseClick(button, Qt::LeftButton, {}, QPoint(8, button->height() / 2));
-}
-
 void clickNamed(FormInt* d, const char* name)
 {
     click(d->controls().get<QPushButton>(name));
