@@ -14,7 +14,7 @@ cleanup() {
 trap cleanup EXIT
 
 echo "Building a release in build-bench..." >&2
-if ! { cmake -S . -B build-bench -G Ninja -DCMAKE_BUILD_TYPE=Release -DBUILD_TESTING=OFF &&
+if ! { cmake -S . -B build-bench -G Ninja -DCMAKE_BUILD_TYPE=Release -DBUILD_TESTING=OFF -DVQ_BUILD_BENCH=ON &&
     cmake --build build-bench --parallel "$(nproc)" \
         --target vq3360 bench_wire bench_minimal bench_startup; } >"$work/build.log" 2>&1; then
     cat "$work/build.log" >&2
