@@ -1,5 +1,7 @@
 #include "dialogs/msgwindow.h"
 
+#include <limits>
+
 #include <algorithm>
 #include <QKeyEvent>
 #include <utility>
@@ -31,6 +33,8 @@ MsgWindow::MsgWindow(Module1& state, QWidget* parent)
     m_text1 = built.get<QLineEdit>(QStringLiteral("Text1"));
     Q_ASSERT(m_buttons[0] && m_buttons[1] && m_buttons[2] && m_label1 && m_text1);
 
+    // The field has no limit of its own; a maximum a prompt mentions is the caller's business.
+    m_text1->setMaxLength(std::numeric_limits<int>::max());
     // The text is the caller's, shown as given, never read as markup.
     m_label1->setTextFormat(Qt::PlainText);
     // A label lies beneath the buttons, as Windows draws labels: in the longest band
