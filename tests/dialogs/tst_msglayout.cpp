@@ -2,8 +2,6 @@
 
 #include <QTest>
 
-Q_DECLARE_METATYPE(vq::TwipsRect)
-
 using namespace vq;
 
 namespace {
@@ -23,7 +21,6 @@ const Band kBands[] = {
     {29, {184, 10, 2050.57, 641.5}, 630, {61, 787, 1510}, true},
     {35, {184, 10, 2050.57, 641.5}, 630, {61, 787, 1510}, true},
     {36, {240, 120, 3735, 1215}, 1080, {480, 1680, 2880}, false},
-    {43, {240, 120, 3735, 1215}, 1080, {480, 1680, 2880}, false},
     {51, {240, 120, 3735, 1215}, 1080, {480, 1680, 2880}, false},
     {52, {240, 120, 3735, 1070}, 1150, {480, 1680, 2880}, false},
 };
@@ -88,8 +85,6 @@ QString textOf(int n)
 class TstMsgLayout : public QObject {
     Q_OBJECT
 private slots:
-    void designTable_data();
-    void designTable();
     void messageBox_data();
     void messageBox();
     void resultCodes_data();
@@ -98,51 +93,16 @@ private slots:
     void inputBox();
 };
 
-void TstMsgLayout::designTable_data()
-{
-    QTest::addColumn<int>("control");
-    QTest::addColumn<QString>("caption");
-    QTest::addColumn<TwipsRect>("rect");
-    QTest::addColumn<int>("tabIndex");
-
-    QTest::newRow("Command1") << int(MsgControl::Command1) << "Ok" << TwipsRect{480, 1080, 855, 375}
-                              << 0;
-    QTest::newRow("Command2") << int(MsgControl::Command2) << "Cancel"
-                              << TwipsRect{1680, 1080, 855, 375} << 1;
-    QTest::newRow("Command3") << int(MsgControl::Command3) << "NO"
-                              << TwipsRect{2880, 1080, 855, 375} << 2;
-    QTest::newRow("Label1") << int(MsgControl::Label1) << "" << TwipsRect{240, 120, 3735, 1215}
-                            << 3;
-    QTest::newRow("Text1") << int(MsgControl::Text1) << "Text1" << TwipsRect{120, 1200, 4095, 375}
-                           << 4;
-}
-
-void TstMsgLayout::designTable()
-{
-    QFETCH(int, control);
-    QFETCH(QString, caption);
-    QFETCH(TwipsRect, rect);
-    QFETCH(int, tabIndex);
-
-    const MsgLayout l = msgDesignLayout();
-    const MsgControlState& c = l[MsgControl(control)];
-    QCOMPARE(c.caption, caption);
-    compareRect(c.rect, rect, "design");
-    QCOMPARE(c.tabIndex, tabIndex);
-    QVERIFY(c.visible);
-    QVERIFY(c.enabled);
-    QCOMPARE(msgFormSpec().clientWidth, 4200.0);
-    QCOMPARE(msgFormSpec().clientHeight, 1635.0);
-    QCOMPARE(l.labelAlign, LabelAlign::Centre);
-}
-
 void TstMsgLayout::messageBox_data()
 {
     QTest::addColumn<int>("band");
     QTest::addColumn<int>("type");
+    // Every type code in the first band of each size; the other bands with one type of each
+    // button arrangement (all three, single, pair).
     for (int b = 0; b < int(std::size(kBands)); ++b) {
         for (int t = 0; t < int(std::size(kTypes)); ++t) {
-            QTest::addRow("n=%d type=%d", kBands[b].n, kTypes[t].code) << b << t;
+            if (kBands[b].n == 0 || kBands[b].n == 36 || t == 0 || t == 1 || t == 2)
+                QTest::addRow("n=%d type=%d", kBands[b].n, kTypes[t].code) << b << t;
         }
     }
 }

@@ -46,7 +46,6 @@ FormBaud* openDialog(Formall* w)
 class TstFormBaud : public QObject {
     Q_OBJECT
 private slots:
-    void captions();
     void refusedWhilePortClosed();
     void preselection_data();
     void preselection();
@@ -59,20 +58,6 @@ private slots:
     void failureKeepsDialogOpen();
     void processEndsWithLastWindow();
 };
-
-void TstFormBaud::captions()
-{
-    Harness h;
-    FormBaud* d = openDialog(h.openMain());
-    QCOMPARE(d->windowTitle(), QStringLiteral("Display Settings "));
-    const QStringList captions{"300",   "600",    "1200",   "2400",   "4800",   "9600",   "19200",
-                               "38400", " N_8_1", " N_7_1", " E_8_1", " E_7_1", " O_8_1", " O_7_1"};
-    for (int n = 1; n <= 14; ++n) {
-        QCOMPARE(option(d, n)->text(), captions[n - 1]);
-        QCOMPARE(option(d, n)->parentWidget()->objectName(), n <= 8 ? "Frame1" : "Frame2");
-    }
-    QVERIFY(d->controls().get<QPushButton>("CmdOk")->isDefault());
-}
 
 void TstFormBaud::refusedWhilePortClosed()
 {

@@ -49,7 +49,7 @@ class TstFormInt : public QObject {
 private slots:
     void placeDecidesCode_data();
     void placeDecidesCode();
-    void layout();
+    void startsWithNothingSelected();
     void okWithNothingSelected();
     void refusedWhilePortClosed();
     void cancelShowsMainWindow_data();
@@ -63,39 +63,32 @@ private slots:
 void TstFormInt::placeDecidesCode_data()
 {
     QTest::addColumn<int>("number");
-    QTest::addColumn<QString>("caption");
     QTest::addColumn<int>("column");
     QTest::addColumn<int>("row");
-    QTest::addColumn<int>("height");
     QTest::addColumn<QByteArray>("sent");
-    QTest::newRow("U.S.A") << 1 << "U.S.A" << 1 << 1 << 375 << hex("02 05 53 30 03");
-    QTest::newRow("FRANCE") << 2 << "FRANCE" << 1 << 2 << 375 << hex("02 05 53 31 03");
-    QTest::newRow("GERMANY") << 3 << "GERMANY" << 1 << 3 << 375 << hex("02 05 53 32 03");
-    QTest::newRow("U.K") << 4 << "U.K" << 1 << 4 << 375 << hex("02 05 53 33 03");
-    QTest::newRow("DENMARK I") << 5 << "DENMARK I" << 2 << 1 << 480 << hex("02 05 53 34 03");
-    QTest::newRow("SWEDEN") << 6 << "SWEDEN" << 2 << 3 << 375 << hex("02 05 53 35 03");
-    QTest::newRow("ITALY") << 7 << "ITALY" << 1 << 5 << 375 << hex("02 05 53 36 03");
-    QTest::newRow("SPAIN") << 8 << "SPAIN" << 1 << 6 << 375 << hex("02 05 53 37 03");
-    QTest::newRow("JAPAN") << 9 << "JAPAN" << 2 << 4 << 375 << hex("02 05 53 38 03");
-    QTest::newRow("NORWAY") << 10 << "NORWAY" << 3 << 2 << 375 << hex("02 05 53 39 03");
-    QTest::newRow("DENMARK II") << 11 << "DENMARK II" << 2 << 2 << 375 << hex("02 05 53 3A 03");
-    QTest::newRow("SLAVONIC") << 12 << "SLAVONIC" << 3 << 1 << 375 << hex("02 05 53 3B 03");
-    QTest::newRow("RUSSIA") << 13 << "RUSSIA" << 3 << 3 << 375 << hex("02 05 53 3C 03");
-    QTest::newRow("Factory define, row 5")
-        << 14 << "Factory define" << 3 << 5 << 375 << hex("02 05 53 3D 03");
-    QTest::newRow("Factory define, row 4")
-        << 15 << "Factory define" << 3 << 4 << 375 << hex("02 05 53 3E 03");
-    QTest::newRow("User define pattern")
-        << 16 << "User define pattern" << 2 << 5 << 720 << hex("02 05 53 3F 03");
+    QTest::newRow("U.S.A") << 1 << 1 << 1 << hex("02 05 53 30 03");
+    QTest::newRow("FRANCE") << 2 << 1 << 2 << hex("02 05 53 31 03");
+    QTest::newRow("GERMANY") << 3 << 1 << 3 << hex("02 05 53 32 03");
+    QTest::newRow("U.K") << 4 << 1 << 4 << hex("02 05 53 33 03");
+    QTest::newRow("DENMARK I") << 5 << 2 << 1 << hex("02 05 53 34 03");
+    QTest::newRow("SWEDEN") << 6 << 2 << 3 << hex("02 05 53 35 03");
+    QTest::newRow("ITALY") << 7 << 1 << 5 << hex("02 05 53 36 03");
+    QTest::newRow("SPAIN") << 8 << 1 << 6 << hex("02 05 53 37 03");
+    QTest::newRow("JAPAN") << 9 << 2 << 4 << hex("02 05 53 38 03");
+    QTest::newRow("NORWAY") << 10 << 3 << 2 << hex("02 05 53 39 03");
+    QTest::newRow("DENMARK II") << 11 << 2 << 2 << hex("02 05 53 3A 03");
+    QTest::newRow("SLAVONIC") << 12 << 3 << 1 << hex("02 05 53 3B 03");
+    QTest::newRow("RUSSIA") << 13 << 3 << 3 << hex("02 05 53 3C 03");
+    QTest::newRow("Factory define, row 5") << 14 << 3 << 5 << hex("02 05 53 3D 03");
+    QTest::newRow("Factory define, row 4") << 15 << 3 << 4 << hex("02 05 53 3E 03");
+    QTest::newRow("User define pattern") << 16 << 2 << 5 << hex("02 05 53 3F 03");
 }
 
 void TstFormInt::placeDecidesCode()
 {
     QFETCH(int, number);
-    QFETCH(QString, caption);
     QFETCH(int, column);
     QFETCH(int, row);
-    QFETCH(int, height);
     QFETCH(QByteArray, sent);
     QCOMPARE(charsetCommand(number), sent);
 
@@ -103,9 +96,7 @@ void TstFormInt::placeDecidesCode()
     FormInt* d = openDialog(h.openMain());
     QRadioButton* o = optionAt(d, column, row);
     QCOMPARE(o, option(d, number));
-    QCOMPARE(o->text(), caption);
     QCOMPARE(o->pos(), QPoint(px(kColumnLeft[column - 1]), px(kRowTop[row - 1])));
-    QCOMPARE(o->height(), px(height));
     click(o);
     QCOMPARE(d->selectedOption(), number);
     clickNamed(d, "CmdOk");
@@ -115,17 +106,10 @@ void TstFormInt::placeDecidesCode()
     QVERIFY(!FormInt::instance());
 }
 
-void TstFormInt::layout()
+void TstFormInt::startsWithNothingSelected()
 {
     Harness h;
     FormInt* d = openDialog(h.openMain());
-    QCOMPARE(d->windowTitle(), QStringLiteral("International Character Set"));
-    for (int a = 1; a <= 16; ++a) {
-        QVERIFY(d->rect().contains(option(d, a)->geometry()));
-        for (int b = a + 1; b <= 16; ++b)
-            QVERIFY2(!option(d, a)->geometry().intersects(option(d, b)->geometry()),
-                     qPrintable(QStringLiteral("%1 and %2").arg(a).arg(b)));
-    }
     // Nothing is selected by the system; the focus starts on "U.S.A".
     QVERIFY(!d->selectedOption());
     QCOMPARE(d->focusWidget(), option(d, 1));

@@ -59,26 +59,20 @@ void TestCommPort::settings_data()
 {
     QTest::addColumn<QString>("given");
     QTest::addColumn<QString>("readBack"); // empty: refused with 380
-    QTest::newRow("lower case kept") << "19200,e,7,1"
-                                     << "19200,e,7,1";
-    QTest::newRow("parity read back lower") << "4800,O,8,2"
-                                            << "4800,o,8,2";
-    QTest::newRow("mark upper") << "1200,M,8,1.5"
-                                << "1200,m,8,1.5";
-    QTest::newRow("space") << "57600,s,6,1"
-                           << "57600,s,6,1";
-    QTest::newRow("unlisted baud") << "9601,n,8,1"
-                                   << "";
-    QTest::newRow("parity x") << "9600,x,8,1"
-                              << "";
-    QTest::newRow("data 9") << "9600,n,9,1"
-                            << "";
-    QTest::newRow("stop 3") << "9600,n,8,3"
-                            << "";
-    QTest::newRow("missing field") << "9600,n,8"
-                                   << "";
-    QTest::newRow("empty") << ""
-                           << "";
+    const char* rows[][2] = {
+        {"19200,e,7,1", "19200,e,7,1"},
+        {"4800,O,8,2", "4800,o,8,2"},
+        {"1200,M,8,1.5", "1200,m,8,1.5"},
+        {"57600,s,6,1", "57600,s,6,1"},
+        {"9601,n,8,1", ""},
+        {"9600,x,8,1", ""},
+        {"9600,n,9,1", ""},
+        {"9600,n,8,3", ""},
+        {"9600,n,8", ""},
+        {"", ""},
+    };
+    for (const auto& r : rows)
+        QTest::addRow("\"%s\"", r[0]) << QString::fromLatin1(r[0]) << QString::fromLatin1(r[1]);
 }
 
 void TestCommPort::settings()

@@ -217,20 +217,26 @@ private slots:
         QFETCH(QString, value);
         QFETCH(QString, settingName);
 
-        // Two starting points that differ in every setting, so no row passes by standing still.
-        const QByteArray starts[] = {
-            {}, frame('C', '4') + frame('B', '5') + frame('P', '6') + frame('S', '<')};
-        for (const QByteArray& start : starts) {
-            DisplayDecoder decoder;
-            decoder.feed(start + "XY");
-            const QList<DisplayEvent> events = decoder.feed(input);
-            QCOMPARE(names(events), QStringList{event});
-            QCOMPARE(events[0].bytes, input);
-            QCOMPARE(events[0].field(field).toVariant().toString(), value);
-            QCOMPARE(setting(decoder, settingName), value);
-            QCOMPARE(decoder.screen().lineText(0),
-                     pad(event == QLatin1String("reset") ? "" : "XY"));
-        }
+        // A start that differs from power-on in every setting, so rows that name a power-on
+        // value cannot pass by standing still (configFromPowerOn covers the start's values).
+        DisplayDecoder decoder;
+        decoder.feed(frame('C', '4') + frame('B', '5') + frame('P', '6') + frame('S', '<') + "XY");
+        const QList<DisplayEvent> events = decoder.feed(input);
+        QCOMPARE(names(events), QStringList{event});
+        QCOMPARE(events[0].bytes, input);
+        QCOMPARE(events[0].field(field).toVariant().toString(), value);
+        QCOMPARE(setting(decoder, settingName), value);
+        QCOMPARE(decoder.screen().lineText(0), pad(event == QLatin1String("reset") ? "" : "XY"));
+    }
+
+    void configFromPowerOn()
+    {
+        DisplayDecoder decoder;
+        decoder.feed(frame('C', '4') + frame('B', '5') + frame('P', '6') + frame('S', '<'));
+        QCOMPARE(setting(decoder, QStringLiteral("emulation")), QStringLiteral("AEDEX"));
+        QCOMPARE(setting(decoder, QStringLiteral("baud")), QStringLiteral("300"));
+        QCOMPARE(setting(decoder, QStringLiteral("framing")), QStringLiteral("o,7,1"));
+        QCOMPARE(setting(decoder, QStringLiteral("charset")), QStringLiteral("RUSSIA"));
     }
 
     void demoLines_data()
@@ -284,7 +290,7 @@ private slots:
     void splitReads_data()
     {
         QTest::addColumn<int>("chunk");
-        for (int chunk : {1, 2, 3, 4, 5, 7, 11, 64})
+        for (int chunk : {1, 3, 7, 64})
             QTest::addRow("chunks of %d", chunk) << chunk;
     }
 
