@@ -1,0 +1,508 @@
+#pragma once
+
+// One entry point per parser of outside input, each with the invariants that must hold for
+// any input. Shared by the libFuzzer targets and by the test that replays the seed corpora,
+// so a crash kept in a corpus folder keeps being checked by the ordinary test run.
+
+#include "dialogs/msglayout.h"
+#include "serial/commport.h"
+#include "serial/linesettings.h"
+#include "serial/portmap.h"
+#include "virtual_display/displaydecoder.h"
+#include "virtual_display/eventjson.h"
+#include "virtual_display/screenmodel.h"
+
+#include <algorithm>
+#include <array>
+#include <cmath>
+#include <cstdint>
+#include <cstring>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QStringList>
+#include <string>
+
+namespace vq::fuzz {
+
+// What the last broken invariant was, for the report.
+inline std::string& lastFailure()
+{
+    static std::string text;
+    return text;
+}
+
+#define VQ_FUZZ_CHECK(cond)                                                                        \
+    do {                                                                                           \
+        if (!(cond)) {                                                                             \
+            ::vq::fuzz::lastFailure() = std::string(__func__) + ": " + #cond;                      \
+            return false;                                                                          \
+        }                                                                                          \
+    } while (0)
+
+// Takes the input apart front to back; past the end everything reads as zero or empty.
+class Reader {
+public:
+    Reader(const uint8_t* data, size_t size) : m_data(data), m_size(size) {}
+
+    bool atEnd() const { return m_pos >= m_size; }
+    uint8_t byte() { return atEnd() ? 0 : m_data[m_pos++]; }
+    int32_t int32()
+    {
+        uint32_t v = 0;
+        for (int i = 0; i < 4; ++i)
+            v = (v << 8) | byte();
+        int32_t out;
+        std::memcpy(&out, &v, sizeof out);
+        return out;
+    }
+    QByteArray bytes(size_t count)
+    {
+        count = std::min(count, m_size - std::min(m_pos, m_size));
+        QByteArray out(reinterpret_cast<const char*>(m_data + m_pos), qsizetype(count));
+        m_pos += count;
+        return out;
+    }
+    QByteArray rest() { return bytes(m_size); }
+    // Up to the next NUL, which is dropped.
+    QByteArray field()
+    {
+        QByteArray out;
+        while (!atEnd()) {
+            const uint8_t b = byte();
+            if (b == 0)
+                break;
+            out.append(char(b));
+        }
+        return out;
+    }
+
+private:
+    const uint8_t* m_data;
+    size_t m_size;
+    size_t m_pos = 0;
+};
+
+// A port that moves no bytes, so the settings property runs its own validation only.
+class SilentPort final : public CommPortCore {
+protected:
+    void openDevice(int, const LineSettings&) override {}
+    void applyDeviceSettings(const LineSettings&) override {}
+    void writeDevice(const QByteArray&) override {}
+    void closeDevice() override {}
+};
+
+// The settings string: whatever parses is canonical apart from the parity letter's case, and
+// the component keeps its previous value when it refuses one.
+inline bool fuzzSettings(const uint8_t* data, size_t size)
+{
+    const QString text = QString::fromUtf8(reinterpret_cast<const char*>(data), qsizetype(size));
+    const auto parsed = LineSettings::parse(text);
+
+    SilentPort port;
+    const QString before = port.settings();
+    bool refused = false;
+    try {
+        port.setSettings(text);
+    } catch (const CommError& e) {
+        refused = true;
+        VQ_FUZZ_CHECK(e.number() == err::InvalidPropertyValue);
+    }
+    VQ_FUZZ_CHECK(refused == !parsed);
+    if (!parsed) {
+        VQ_FUZZ_CHECK(port.settings() == before);
+        return true;
+    }
+
+    static constexpr std::array kBauds{110,  300,   600,   1200,  2400,  4800,
+                                       9600, 14400, 19200, 38400, 57600, 115200};
+    VQ_FUZZ_CHECK(std::find(kBauds.begin(), kBauds.end(), parsed->baud) != kBauds.end());
+    VQ_FUZZ_CHECK(std::strchr("neoms", parsed->parity) && parsed->parity != 0);
+    VQ_FUZZ_CHECK(parsed->dataBits >= 5 && parsed->dataBits <= 8);
+
+    const QString canonical = parsed->toString();
+    VQ_FUZZ_CHECK(LineSettings::parse(canonical) == parsed);
+    VQ_FUZZ_CHECK(port.settings() == canonical);
+    // Only the parity letter may be written in another case.
+    QStringList parts = text.split(u',');
+    VQ_FUZZ_CHECK(parts.size() == 4);
+    const QChar letter = parts[1].size() == 1 ? parts[1].front() : QChar();
+    VQ_FUZZ_CHECK(letter.unicode() < 0x80);
+    parts[1] = parts[1].toLower();
+    VQ_FUZZ_CHECK(parts.join(u',') == canonical);
+    return true;
+}
+
+// The --com mapping: an accepted command line maps only port numbers 1 to 16 to devices that
+// are not empty, and writing the map back out as options gives the same map.
+inline bool fuzzCommandLine(const uint8_t* data, size_t size)
+{
+    QStringList args;
+    Reader in(data, size);
+    while (!in.atEnd())
+        args << QString::fromUtf8(in.field());
+
+    const CommandLine line = parseCommandLine(args);
+    if (!line.error.isEmpty()) {
+        // One line of its own, naming the argument it stopped at (which may hold line breaks).
+        VQ_FUZZ_CHECK(!line.error.startsWith(QStringLiteral("vq3360")));
+        qsizetype breaks = 0;
+        for (const QString& arg : args)
+            breaks += arg.count(u'\n');
+        VQ_FUZZ_CHECK(line.error.count(u'\n') <= breaks);
+        // --com=VALUE is quoted as --com VALUE, like the two-argument form.
+        VQ_FUZZ_CHECK(std::any_of(args.begin(), args.end(), [&](const QString& arg) {
+            return line.error.contains(arg) ||
+                   (arg.startsWith(u"--com=") && line.error.contains(arg.mid(6)));
+        }));
+        return true;
+    }
+
+    qsizetype comOptions = 0;
+    bool help = false;
+    for (const QString& arg : args) {
+        comOptions += arg == u"--com" || arg.startsWith(u"--com=");
+        help = help || arg == u"--help" || arg == u"-h";
+    }
+    VQ_FUZZ_CHECK(line.help == help);
+    VQ_FUZZ_CHECK(line.map.devices.size() == comOptions);
+
+    QStringList again;
+    for (auto it = line.map.devices.cbegin(); it != line.map.devices.cend(); ++it) {
+        VQ_FUZZ_CHECK(it.key() >= 1 && it.key() <= kMaxPortNumber);
+        VQ_FUZZ_CHECK(!it.value().isEmpty());
+        VQ_FUZZ_CHECK(line.map.deviceFor(it.key()) == it.value());
+        again << QStringLiteral("--com") << QStringLiteral("%1=%2").arg(it.key()).arg(it.value());
+    }
+#ifndef Q_OS_WIN
+    for (int port = 1; port <= kMaxPortNumber; ++port) {
+        if (!line.map.devices.contains(port))
+            VQ_FUZZ_CHECK(line.map.deviceFor(port) == QStringLiteral("/dev/ttyS%1").arg(port - 1));
+    }
+#endif
+    const CommandLine reread = parseCommandLine(again);
+    VQ_FUZZ_CHECK(reread.error.isEmpty());
+    VQ_FUZZ_CHECK(reread.map == line.map);
+    return true;
+}
+
+namespace detail {
+
+inline bool sameEvent(const vdisplay::DisplayEvent& a, const vdisplay::DisplayEvent& b)
+{
+    return a.event == b.event && a.fields == b.fields && a.message == b.message &&
+           a.bytes == b.bytes && a.line1 == b.line1 && a.line2 == b.line2 && a.cursor == b.cursor;
+}
+
+inline bool sameState(const vdisplay::DisplayDecoder& a, const vdisplay::DisplayDecoder& b)
+{
+    const auto& sa = a.screen();
+    const auto& sb = b.screen();
+    return sa.lineBytes(0) == sb.lineBytes(0) && sa.lineBytes(1) == sb.lineBytes(1) &&
+           sa.cursor() == sb.cursor() && a.emulation() == b.emulation() &&
+           a.charsetCode() == b.charsetCode() && a.displayBaud() == b.displayBaud() &&
+           a.framing().text() == b.framing().text() && a.storedLine(0) == b.storedLine(0) &&
+           a.storedLine(1) == b.storedLine(1) && a.pendingBytes() == b.pendingBytes();
+}
+
+// A screen line: twenty Latin-1 characters, none of them a control character.
+inline bool showable(const QString& line)
+{
+    if (line.size() != vdisplay::ScreenModel::Columns)
+        return false;
+    return std::all_of(line.begin(), line.end(), [](QChar c) {
+        return c.unicode() >= 0x20 && c.unicode() <= 0xFF && c.unicode() != 0x7F;
+    });
+}
+
+inline bool checkEvents(const QList<vdisplay::DisplayEvent>& events, QByteArray& consumed)
+{
+    static const QStringList kNames{"text",      "cursor",     "control",        "clear",
+                                    "emulation", "reset",      "display_baud",   "display_framing",
+                                    "charset",   "store_line", "text_cut",       "clear_line",
+                                    "show_demo", "undecoded",  "speed_mismatch", "speed_match"};
+    static const QStringList kWithoutBytes{"text_cut", "speed_mismatch", "speed_match"};
+    for (const vdisplay::DisplayEvent& e : events) {
+        VQ_FUZZ_CHECK(kNames.contains(e.event));
+        VQ_FUZZ_CHECK(e.bytes.isEmpty() == kWithoutBytes.contains(e.event));
+        VQ_FUZZ_CHECK(e.cursor >= 0 && e.cursor < vdisplay::ScreenModel::CellCount);
+        VQ_FUZZ_CHECK(showable(e.line1) && showable(e.line2));
+        VQ_FUZZ_CHECK(e.bytes.size() <= vdisplay::DisplayDecoder::FrameCap);
+        consumed += e.bytes;
+
+        const QByteArray json = vdisplay::eventToJson(e);
+        VQ_FUZZ_CHECK(!json.contains('\n'));
+        QJsonParseError error{};
+        const QJsonDocument doc = QJsonDocument::fromJson(json, &error);
+        VQ_FUZZ_CHECK(error.error == QJsonParseError::NoError && doc.isObject());
+        const QJsonObject o = doc.object();
+        VQ_FUZZ_CHECK(o.value("event").toString() == e.event);
+        VQ_FUZZ_CHECK(o.value("line1").toString() == e.line1);
+        VQ_FUZZ_CHECK(o.value("line2").toString() == e.line2);
+        VQ_FUZZ_CHECK(o.value("cursor").toInt(-1) == e.cursor);
+        VQ_FUZZ_CHECK(o.value("bytes").toString() == vdisplay::hexBytes(e.bytes));
+    }
+    return true;
+}
+
+inline bool checkDecoder(const vdisplay::DisplayDecoder& d)
+{
+    VQ_FUZZ_CHECK(d.pendingBytes().size() < vdisplay::DisplayDecoder::FrameCap);
+    VQ_FUZZ_CHECK(d.storedLine(0).size() <= vdisplay::DisplayDecoder::StoredTextCap);
+    VQ_FUZZ_CHECK(d.storedLine(1).size() <= vdisplay::DisplayDecoder::StoredTextCap);
+    VQ_FUZZ_CHECK(d.screen().cursor() >= 0 &&
+                  d.screen().cursor() < vdisplay::ScreenModel::CellCount);
+    return true;
+}
+
+} // namespace detail
+
+// The virtual display's decoder. The first byte picks the run:
+// - even: the PC speed is unknown, and the input fed whole, byte by byte and in chunks of the
+//   first byte's choosing must give the same events and the same end state;
+// - odd: the input is a series of reads, each with its own PC speed, so speed changes and
+//   garbling mix with frames.
+// Always: every input byte shows up in exactly one event or in the unfinished frame, in order;
+// the screen stays twenty showable characters a line with the cursor on it; each event is one
+// line of valid JSON that says what the event says.
+inline bool fuzzDecoder(const uint8_t* data, size_t size)
+{
+    using vdisplay::DisplayDecoder;
+    Reader in(data, size);
+    const uint8_t mode = in.byte();
+
+    if (mode % 2 == 0) {
+        const QByteArray input = in.rest();
+        DisplayDecoder whole;
+        const QList<vdisplay::DisplayEvent> events = whole.feed(input);
+        QByteArray consumed;
+        if (!detail::checkEvents(events, consumed) || !detail::checkDecoder(whole))
+            return false;
+        VQ_FUZZ_CHECK(consumed + whole.pendingBytes() == input);
+
+        const qsizetype steps[] = {1, 1 + (mode >> 1)};
+        for (const qsizetype step : steps) {
+            DisplayDecoder cut;
+            QList<vdisplay::DisplayEvent> got;
+            for (qsizetype at = 0; at < input.size(); at += step)
+                got +=
+                    cut.feed(QByteArrayView(input).sliced(at, std::min(step, input.size() - at)));
+            VQ_FUZZ_CHECK(got.size() == events.size());
+            for (qsizetype i = 0; i < got.size(); ++i)
+                VQ_FUZZ_CHECK(detail::sameEvent(got[i], events[i]));
+            VQ_FUZZ_CHECK(detail::sameState(cut, whole));
+        }
+        return true;
+    }
+
+    static constexpr int kPcBauds[] = {0, 9600, 19200, 300, 38400, 4800, 600, 2400};
+    DisplayDecoder d;
+    QByteArray input;
+    QByteArray consumed;
+    while (!in.atEnd()) {
+        const uint8_t head = in.byte();
+        d.setPcBaud(kPcBauds[head % 8]);
+        const QByteArray read = in.bytes(size_t(head >> 3) * 8 + 1);
+        input += read;
+        if (!detail::checkEvents(d.feed(read), consumed) || !detail::checkDecoder(d))
+            return false;
+    }
+    VQ_FUZZ_CHECK(consumed + d.pendingBytes() == input);
+    return true;
+}
+
+// The screen against a plain model of two lines of twenty cells and a ring cursor.
+inline bool fuzzScreen(const uint8_t* data, size_t size)
+{
+    using vdisplay::ScreenModel;
+    constexpr int kCols = ScreenModel::Columns;
+    constexpr int kCells = ScreenModel::CellCount;
+    ScreenModel screen;
+    std::array<uint8_t, kCells> cells;
+    cells.fill(' ');
+    int cursor = 0;
+
+    Reader in(data, size);
+    while (!in.atEnd()) {
+        const uint8_t op = in.byte();
+        switch (op % 8) {
+        case 0: {
+            const uint8_t b = in.byte();
+            screen.put(b);
+            cells[size_t(cursor)] = b;
+            cursor = cursor == kCells - 1 ? 0 : cursor + 1;
+            break;
+        }
+        case 1:
+            screen.carriageReturn();
+            cursor = cursor < kCols ? 0 : kCols;
+            break;
+        case 2:
+            screen.lineFeed();
+            cursor = cursor < kCols ? cursor + kCols : cursor - kCols;
+            break;
+        case 3:
+            screen.backspace();
+            cursor = cursor == 0 ? kCells - 1 : cursor - 1;
+            break;
+        case 4:
+            screen.clear();
+            cells.fill(' ');
+            cursor = 0;
+            break;
+        case 5: {
+            const int row = int8_t(in.byte());
+            const QByteArray text = in.bytes(in.byte() % 32);
+            screen.setLine(row, text);
+            if (row == 0 || row == 1) {
+                for (int col = 0; col < kCols; ++col) {
+                    const uint8_t b = col < text.size() ? uint8_t(text[col]) : ' ';
+                    cells[size_t(row * kCols + col)] = b < 0x20 || b == 0x7F ? ' ' : b;
+                }
+            }
+            break;
+        }
+        case 6: {
+            const int32_t cell = in.int32();
+            screen.setCursor(cell);
+            cursor = int(((int64_t(cell) % kCells) + kCells) % kCells);
+            break;
+        }
+        default: {
+            const int row = int8_t(in.byte());
+            if (row != 0 && row != 1)
+                VQ_FUZZ_CHECK(screen.lineBytes(row).isEmpty());
+            break;
+        }
+        }
+
+        VQ_FUZZ_CHECK(screen.cursor() == cursor);
+        for (int i = 0; i < kCells; ++i)
+            VQ_FUZZ_CHECK(screen.cell(i) == cells[size_t(i)]);
+        for (int row = 0; row < 2; ++row) {
+            const QByteArray line(reinterpret_cast<const char*>(cells.data()) + row * kCols, kCols);
+            VQ_FUZZ_CHECK(screen.lineBytes(row) == line);
+            VQ_FUZZ_CHECK(screen.lineText(row) == QString::fromLatin1(line));
+        }
+    }
+    return true;
+}
+
+namespace detail {
+
+inline bool singlePrecision(double v)
+{
+    return std::isfinite(v) && double(float(v)) == v;
+}
+
+inline bool checkGeometry(const MsgLayout& l, double width, double height)
+{
+    std::array<bool, kMsgControlCount> tabs{};
+    for (const MsgControlState& c : l.controls) {
+        const TwipsRect& r = c.rect;
+        VQ_FUZZ_CHECK(singlePrecision(r.left) && singlePrecision(r.top));
+        VQ_FUZZ_CHECK(singlePrecision(r.width) && singlePrecision(r.height));
+        VQ_FUZZ_CHECK(r.left >= 0 && r.top >= 0 && r.width > 0 && r.height > 0);
+        if (c.visible)
+            VQ_FUZZ_CHECK(r.left + r.width <= width && r.top + r.height <= height);
+        VQ_FUZZ_CHECK(c.tabIndex >= 0 && c.tabIndex < kMsgControlCount && !tabs[c.tabIndex]);
+        tabs[size_t(c.tabIndex)] = true;
+    }
+    return true;
+}
+
+} // namespace detail
+
+// The message box and input box layout for any text, title and type code: finite single-
+// precision geometry inside the window, the band the text length calls for, and buttons that
+// can only return the codes their type allows.
+inline bool fuzzMsgLayout(const uint8_t* data, size_t size)
+{
+    using enum MsgControl;
+    Reader in(data, size);
+    const int32_t typeCode = in.int32();
+    const QString text = QString::fromUtf8(in.field());
+    const QString title = QString::fromUtf8(in.field());
+    const QString other = QString::fromUtf8(in.rest());
+
+    const MsgLayout m = messageBoxLayout(text, typeCode, title);
+    const qsizetype n = text.size();
+    VQ_FUZZ_CHECK(m.title == title && m[Label1].caption == text);
+    VQ_FUZZ_CHECK(!m[Text1].visible && !m[Text1].enabled);
+    VQ_FUZZ_CHECK(m.outerWidth.has_value() == (n < 36) && m.outerHeight.has_value() == (n < 36));
+    const double width = n < 36 ? 3005 : msgFormSpec().clientWidth;
+    const double height = n < 36 ? 1425 : msgFormSpec().clientHeight;
+    if (n < 36)
+        VQ_FUZZ_CHECK(*m.outerWidth == width && *m.outerHeight == height);
+    if (!detail::checkGeometry(m, width, height))
+        return false;
+
+    const double labelTop = n <= 28 ? 90 : n <= 35 ? 10 : 120;
+    const double labelHeight = n <= 35 ? 641.5 : n <= 51 ? 1215 : 1070;
+    const double buttonTop = n <= 28 ? 610 : n <= 35 ? 630 : n <= 51 ? 1080 : 1150;
+    VQ_FUZZ_CHECK(m[Label1].rect.top == labelTop);
+    VQ_FUZZ_CHECK(m[Label1].rect.height == float(labelHeight));
+    for (const MsgControl b : {Command1, Command2, Command3})
+        VQ_FUZZ_CHECK(m[b].rect.top == buttonTop);
+
+    // Buttons shown and the codes they may give, row for row with the type-code table.
+    struct Row {
+        int shown;
+        std::array<int, 3> results; // 0: none
+    };
+    const Row row = [&]() -> Row {
+        switch (typeCode) {
+        case 1:
+            return {1, {7, 0, 0}};
+        case 2:
+            return {2, {7, 8, 0}};
+        case 3:
+            return {3, {7, 8, 9}};
+        case 4:
+            return {1, {10, 0, 0}};
+        case 5:
+            return {2, {10, 11, 0}};
+        case 6:
+            return {3, {10, 11, 12}};
+        default:
+            return {3, {10, 13, 0}};
+        }
+    }();
+    const MsgControl buttons[] = {Command1, Command2, Command3};
+    for (int i = 0; i < 3; ++i) {
+        VQ_FUZZ_CHECK(m[buttons[i]].visible == (i < row.shown));
+        const auto result = resultForButton(buttons[i], m[buttons[i]].caption);
+        if (i < row.shown)
+            VQ_FUZZ_CHECK(result.value_or(0) == row.results[size_t(i)]);
+    }
+
+    const MsgLayout input = inputBoxLayout(text, title, other);
+    VQ_FUZZ_CHECK(input.title == title && input[Label1].caption == text);
+    VQ_FUZZ_CHECK(input[Text1].visible && input[Text1].enabled && input[Text1].tabIndex == 0);
+    VQ_FUZZ_CHECK(input[Text1].caption == other);
+    VQ_FUZZ_CHECK(!input[Command3].visible);
+    VQ_FUZZ_CHECK(resultForButton(Command1, input[Command1].caption) == kResultEnterInText);
+    VQ_FUZZ_CHECK(resultForButton(Command2, input[Command2].caption) == kResultInputCancel);
+    VQ_FUZZ_CHECK(input.outerWidth.has_value() && std::isfinite(*input.outerWidth));
+    if (!detail::checkGeometry(input, *input.outerWidth, msgFormSpec().clientHeight))
+        return false;
+
+    // A caption outside the table never sets a code, on any control.
+    static const QStringList kCaptions{"Yes", "Ok", "No", "Abort", "Cancel", "Retry"};
+    const auto control = MsgControl(uint32_t(typeCode) % kMsgControlCount);
+    if (resultForButton(control, other))
+        VQ_FUZZ_CHECK(kCaptions.contains(other));
+    return true;
+}
+
+struct Target {
+    const char* name;
+    bool (*run)(const uint8_t*, size_t);
+};
+
+// The folder names under fuzz/corpus and the executables' suffixes.
+inline constexpr Target kTargets[] = {
+    {"settings", fuzzSettings}, {"commandline", fuzzCommandLine}, {"decoder", fuzzDecoder},
+    {"screen", fuzzScreen},     {"msglayout", fuzzMsgLayout},
+};
+
+} // namespace vq::fuzz
