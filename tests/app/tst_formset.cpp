@@ -53,21 +53,6 @@ bool whileShown(const std::function<void()>& open, const std::function<void(Form
     return shown;
 }
 
-QRadioButton* option(FormSet* d, int n)
-{
-    return d->controls().get<QRadioButton>(QStringLiteral("Option%1").arg(n));
-}
-
-QList<int> checkedOptions(FormSet* d)
-{
-    QList<int> on;
-    for (int n = 1; n <= 14; ++n) {
-        if (option(d, n)->isChecked())
-            on << n;
-    }
-    return on;
-}
-
 Module1 startValues()
 {
     Module1 state;

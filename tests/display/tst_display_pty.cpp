@@ -1,8 +1,8 @@
 #include "app/appcontext.h"
 #include "app/formall.h"
+#include "appharness.h"
 #include "display/formbaud.h"
 #include "display/formint.h"
-#include "appharness.h"
 #include "scriptedboxes.h"
 #include "serial/qtcommport.h"
 

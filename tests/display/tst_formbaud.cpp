@@ -15,26 +15,6 @@ namespace {
 
 const QString kClosedReport = QStringLiteral("ShowMessage 4 Message: ComPort Not Open errno:8018");
 
-QRadioButton* option(FormBaud* d, int n)
-{
-    return d->controls().get<QRadioButton>(QStringLiteral("Option%1").arg(n));
-}
-
-QList<int> checkedOptions(FormBaud* d)
-{
-    QList<int> on;
-    for (int n = 1; n <= 14; ++n) {
-        if (option(d, n)->isChecked())
-            on << n;
-    }
-    return on;
-}
-
-void clickNamed(FormBaud* d, const char* name)
-{
-    click(d->controls().get<QPushButton>(name));
-}
-
 FormBaud* openDialog(Formall* w)
 {
     w->menuEntry("numbaudrate")->trigger();

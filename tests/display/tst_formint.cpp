@@ -19,21 +19,11 @@ constexpr int kRowTop[] = {840, 1440, 2040, 2640, 3240, 3840};
 const QString kRefusal =
     QStringLiteral("ShowMessage 4 message: Port not open...,please open the port first");
 
-QRadioButton* option(FormInt* d, int n)
-{
-    return d->controls().get<QRadioButton>(QStringLiteral("Option%1").arg(n));
-}
-
 // The option standing at a place of the grid, found the way the operator finds it.
 QRadioButton* optionAt(FormInt* d, int column, int row)
 {
     const QPoint corner(px(kColumnLeft[column - 1]) + 2, px(kRowTop[row - 1]) + 2);
     return qobject_cast<QRadioButton*>(d->childAt(corner));
-}
-
-void clickNamed(FormInt* d, const char* name)
-{
-    click(d->controls().get<QPushButton>(name));
 }
 
 FormInt* openDialog(Formall* w)

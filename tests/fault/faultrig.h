@@ -119,6 +119,21 @@ struct Rig {
         return ctx->showMainWindow();
     }
     Formall* main() const { return ctx->mainWindow(); }
+
+    // COM1 on the pty, the main window up and, when asked, the port opened by its button.
+    // Null when any step failed.
+    Formall* startOn(const Pty& pty, bool open = true)
+    {
+        if (!pty.isValid() || !plug(pty))
+            return nullptr;
+        Formall* w = start();
+        if (open) {
+            w->Command1_Click(0);
+            if (!w->Comm1().portOpen())
+                return nullptr;
+        }
+        return w;
+    }
 };
 
 inline QLabel* label(Formall* w, const char* name, int index)

@@ -42,12 +42,9 @@ void TstFaultDrain::everyByteArrives()
 {
     QFETCH(QString, how);
     Pty pty;
-    QVERIFY(pty.isValid());
     Rig rig;
-    QVERIFY(rig.plug(pty));
-    Formall* w = rig.start();
-    w->Command1_Click(0);
-    QVERIFY(w->Comm1().portOpen());
+    Formall* w = rig.startOn(pty);
+    QVERIFY(w);
     if (how.endsWith(u"demo")) {
         w->numedmo_Click();
         QVERIFY(DATASAVE::instance());
@@ -87,11 +84,9 @@ void TstFaultDrain::deviceGoneAtEnd()
 {
     QFETCH(bool, end);
     Pty pty;
-    QVERIFY(pty.isValid());
     Rig rig;
-    QVERIFY(rig.plug(pty));
-    Formall* w = rig.start();
-    w->Command1_Click(0);
+    Formall* w = rig.startOn(pty);
+    QVERIFY(w);
     rig.boxes.inputAnswers = {demoText(256 * 1024)};
     w->numsave_Click();
     pty.closeMaster();

@@ -58,12 +58,9 @@ void TstFaultFarEnd::betweenTwoWrites()
     QFETCH(bool, queued);
     QFETCH(bool, loopBetween);
     Pty pty;
-    QVERIFY(pty.isValid());
     Rig rig;
-    QVERIFY(rig.plug(pty));
-    Formall* w = rig.start();
-    w->Command1_Click(0);
-    QVERIFY(w->Comm1().portOpen());
+    Formall* w = rig.startOn(pty);
+    QVERIFY(w);
     w->NUMADM787_Click();
     QCOMPARE(pty.readNow(kAdm787.size()), kAdm787);
     if (queued) {
@@ -134,11 +131,9 @@ void TstFaultFarEnd::duringTypedBurst()
     const int after = 12;
     QVERIFY(before + after <= burst.size());
     Pty pty;
-    QVERIFY(pty.isValid());
     Rig rig;
-    QVERIFY(rig.plug(pty));
-    Formall* w = rig.start();
-    w->Command1_Click(0);
+    Formall* w = rig.startOn(pty);
+    QVERIFY(w);
     w->numedmo_Click();
     QVERIFY(DATASAVE::instance());
 
@@ -192,11 +187,9 @@ void TstFaultFarEnd::whileFormBaudApplies()
     QFETCH(bool, queued);
     QFETCH(bool, loopBetween);
     Pty pty;
-    QVERIFY(pty.isValid());
     Rig rig;
-    QVERIFY(rig.plug(pty));
-    Formall* w = rig.start();
-    w->Command1_Click(0);
+    Formall* w = rig.startOn(pty);
+    QVERIFY(w);
     w->menuEntry("numbaudrate")->trigger();
     QVERIFY(FormBaud::instance());
     click(option(8));  // 38400

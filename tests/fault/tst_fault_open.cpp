@@ -258,12 +258,9 @@ void TstFaultOpen::rejectedSettings()
     QFETCH(QString, settings);
     QFETCH(bool, portOpen);
     Pty pty;
-    QVERIFY(pty.isValid());
     Rig rig;
-    QVERIFY(rig.plug(pty));
-    Formall* w = rig.start();
-    if (portOpen)
-        w->Command1_Click(0);
+    Formall* w = rig.startOn(pty, portOpen);
+    QVERIFY(w);
     const QString refusal =
         QStringLiteral(
             "COM1 (%1) refused the settings %2: a pseudo-terminal takes only 8 data bits "
@@ -319,12 +316,9 @@ void TstFaultOpen::portNumberZero()
     QFETCH(bool, portOpen);
     QFETCH(QString, typed);
     Pty pty;
-    QVERIFY(pty.isValid());
     Rig rig;
-    QVERIFY(rig.plug(pty));
-    Formall* w = rig.start();
-    if (portOpen)
-        w->Command1_Click(0);
+    Formall* w = rig.startOn(pty, portOpen);
+    QVERIFY(w);
     rig.boxes.shown.clear();
     QVERIFY(withFormSet(w, [&](FormSet* d) {
         QLineEdit* edit = d->controls().get<QComboBox>("Combo1")->lineEdit();

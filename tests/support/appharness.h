@@ -6,6 +6,8 @@
 #include "scriptedboxes.h"
 
 #include <QAbstractButton>
+#include <QPushButton>
+#include <QRadioButton>
 #include <QTest>
 
 namespace vq::test {
@@ -39,6 +41,28 @@ struct AppHarness {
 inline void click(QAbstractButton* button)
 {
     QTest::mouseClick(button, Qt::LeftButton, {}, QPoint(8, button->height() / 2));
+}
+
+// Option button n ("Option<n>") of a window built from its control table.
+template <class Window> QRadioButton* option(Window* w, int n)
+{
+    return w->controls().template get<QRadioButton>(QStringLiteral("Option%1").arg(n));
+}
+
+// The numbers of the options among 1..count that are selected.
+template <class Window> QList<int> checkedOptions(Window* w, int count = 14)
+{
+    QList<int> on;
+    for (int n = 1; n <= count; ++n) {
+        if (option(w, n)->isChecked())
+            on << n;
+    }
+    return on;
+}
+
+template <class Window> void clickNamed(Window* w, const char* name)
+{
+    click(w->controls().template get<QPushButton>(QString::fromUtf8(name)));
 }
 
 } // namespace vq::test
