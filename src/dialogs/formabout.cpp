@@ -107,23 +107,28 @@ std::span<const ControlSpec> FormAbout::controlTable()
     return kControls;
 }
 
-QPixmap FormAbout::logo()
+namespace {
+
+QPixmap poleDisplayPixmap(int width, int height, bool smooth)
 {
-    QPixmap pixmap(70, 42);
+    QPixmap pixmap(width, height);
     pixmap.fill(Qt::transparent);
     QPainter p(&pixmap);
-    drawPoleDisplay(p, QRectF(0, 0, 70, 42), true);
+    drawPoleDisplay(p, QRectF(0, 0, width, height), smooth);
     return pixmap;
 }
 
+} // namespace
+
+QPixmap FormAbout::logo()
+{
+    return poleDisplayPixmap(70, 42, true);
+}
+
+// Plain colours of the 16-colour set, no smoothing, as a 16-colour icon would be.
 QPixmap FormAbout::iconImage()
 {
-    // Plain colours of the 16-colour set, no smoothing, as a 16-colour icon would be.
-    QPixmap pixmap(32, 32);
-    pixmap.fill(Qt::transparent);
-    QPainter p(&pixmap);
-    drawPoleDisplay(p, QRectF(0, 0, 32, 32), false);
-    return pixmap;
+    return poleDisplayPixmap(32, 32, false);
 }
 
 void FormAbout::Form_Load()
