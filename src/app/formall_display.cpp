@@ -57,20 +57,14 @@ void Formall::numall_Click()
 
 void Formall::numbaudrate_Click()
 {
-    if (!Comm1().portOpen()) {
-        m_ctx.boxes().ShowMessage(kPortNotOpen, 4, kMessageTitle);
-        return;
-    }
-    FormBaud::showDialog(m_ctx);
+    if (portOpenOrRefuse(Comm1(), m_ctx.boxes()))
+        FormBaud::showDialog(m_ctx);
 }
 
 void Formall::numinterset_Click()
 {
-    if (!Comm1().portOpen()) {
-        m_ctx.boxes().ShowMessage(kPortNotOpen, 4, kMessageTitle);
-        return;
-    }
-    FormInt::showDialog(m_ctx);
+    if (portOpenOrRefuse(Comm1(), m_ctx.boxes()))
+        FormInt::showDialog(m_ctx);
 }
 
 void Formall::numcomm_Click()

@@ -45,19 +45,13 @@ QString storePrompt(DemoLine line)
 
 void storeDemoMessage(CommPort& port, Boxes& boxes, DemoLine line)
 {
-    // Refuse before asking, so the operator types nothing in vain.
-    if (!port.portOpen()) {
-        boxes.ShowMessage(kPortNotOpen, 4, kMessageTitle);
+    // Refuse before asking, so the operator types nothing in vain; the port is not read again
+    // after the modal box.
+    if (!portOpenOrRefuse(port, boxes))
         return;
-    }
     const QString text = boxes.ShowInput(storePrompt(line), kDemoInputTitle, QString());
-    if (text.isEmpty())
-        return;
-    try {
-        port.output(storeCommand(line, text));
-    } catch (const CommError& e) {
-        reportWriteFailure(boxes, e);
-    }
+    if (!text.isEmpty())
+        sendReported(port, boxes, storeCommand(line, text));
 }
 
 void showDemoMessages(CommPort& port, Boxes& boxes)

@@ -14,13 +14,16 @@ void reportWriteFailure(Boxes& boxes, const CommError& error)
         boxes.ShowMessage(error.description(), 4, QStringLiteral("Error"));
 }
 
-bool guardedSend(CommPort& port, Boxes& boxes, const QByteArray& command,
-                 const QString& refusalText)
+bool portOpenOrRefuse(CommPort& port, Boxes& boxes, const QString& refusalText)
 {
-    if (!port.portOpen()) {
-        boxes.ShowMessage(refusalText, 4, kMessageTitle);
-        return false;
-    }
+    if (port.portOpen())
+        return true;
+    boxes.ShowMessage(refusalText, 4, kMessageTitle);
+    return false;
+}
+
+bool sendReported(CommPort& port, Boxes& boxes, const QByteArray& command)
+{
     try {
         port.output(command);
     } catch (const CommError& e) {
@@ -28,6 +31,12 @@ bool guardedSend(CommPort& port, Boxes& boxes, const QByteArray& command,
         return false;
     }
     return true;
+}
+
+bool guardedSend(CommPort& port, Boxes& boxes, const QByteArray& command,
+                 const QString& refusalText)
+{
+    return portOpenOrRefuse(port, boxes, refusalText) && sendReported(port, boxes, command);
 }
 
 QByteArray toDisplayBytes(const QString& text)
