@@ -5,13 +5,14 @@
 //
 // bench_wire [--rounds N] [--bursts N]; prints RESULT lines for scripts/bench.sh.
 
-#include "app/appcontext.h"
 #include "app/formall.h"
-#include "app/formbuilder.h"
 #include "demo/datasave.h"
 #include "display/emulation.h"
 #include "serial/portmap.h"
 #include "serial/qtcommport.h"
+#include "shared/appcontext.h"
+#include "shared/frame.h"
+#include "ui/formbuilder.h"
 
 #include <algorithm>
 #include <atomic>
@@ -215,23 +216,24 @@ int main(int argc, char** argv)
     vq::installFontSubstitutes();
     vq::Module1 state;
     NoBoxes boxes;
-    vq::AppContext ctx(state, boxes, vq::qtPortFactory(map));
+    vq::AppContext ctx(state, boxes, vq::qtPortFactory(map),
+                       [](vq::AppContext& c) { return new vq::Formall(c); });
     ctx.setEndHandler([] {});
-    vq::Formall* w = ctx.showMainWindow();
+    auto* w = static_cast<vq::Formall*>(ctx.showMainWindow());
     w->Command1_Click(0);
     if (!w->Comm1().portOpen()) {
         std::fprintf(stderr, "bench_wire: port not open: %s\n", qPrintable(w->LastOpenError));
         return 1;
     }
     w->menuEntry("numedmo")->trigger();
-    vq::DATASAVE* demo = vq::DATASAVE::instance();
+    vq::DATASAVE* demo = ctx.window<vq::DATASAVE>();
     auto* keyin = demo ? demo->controls().get<QPlainTextEdit>("keyin") : nullptr;
     if (!keyin || !QTest::qWaitForWindowExposed(demo)) {
         std::fprintf(stderr, "bench_wire: the interactive demo did not show\n");
         return 1;
     }
     QAction* entry = w->menuEntry("NUMADM787");
-    const QByteArray command = vq::emulationCommand(
+    const QByteArray command = vq::displayCommand(
         state.EmulationPrefix, vq::kEmulations[vq::emulationRow("NUMADM787")].mode);
 
     Reader reader(master, kBurst + 64);
@@ -334,6 +336,5 @@ int main(int argc, char** argv)
     report("key", key, keyBare);
     report("command", cmd, cmdBare);
     report("burst", burst, burstBare);
-    delete vq::DATASAVE::instance();
     return 0;
 }

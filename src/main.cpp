@@ -1,13 +1,12 @@
-#include "app/appcontext.h"
 #include "app/formall.h"
-#include "app/formbuilder.h"
 #include "dialogs/widgetboxes.h"
 #include "serial/portmap.h"
 #include "serial/qtcommport.h"
+#include "shared/appcontext.h"
+#include "ui/formbuilder.h"
 
 #include <cstdio>
 #include <QApplication>
-#include <QPointer>
 
 int main(int argc, char** argv)
 {
@@ -28,22 +27,14 @@ int main(int argc, char** argv)
 
     int qtArgc = 1; // our options are not Qt's
     QApplication app(qtArgc, argv);
+    QApplication::setApplicationVersion(QStringLiteral(VQ_VERSION));
     vq::installFontSubstitutes();
 
     vq::Module1 state;
     vq::WidgetBoxes boxes(state);
-    int status = 0;
-    {
-        vq::AppContext ctx(state, boxes, vq::qtPortFactory(options.map));
-        ctx.showMainWindow();
-        status = app.exec();
-        // "End" leaves windows open; close them so every port drains and nothing leaks.
-        QList<QPointer<QWidget>> windows;
-        for (QWidget* w : QApplication::topLevelWidgets())
-            windows << w;
-        for (const QPointer<QWidget>& w : windows)
-            if (w && !w->parentWidget() && w != ctx.mainWindow())
-                delete w.data();
-    }
-    return status;
+    // "End" leaves windows open: the context closes them as it goes, the port draining last.
+    vq::AppContext ctx(state, boxes, vq::qtPortFactory(options.map),
+                       [](vq::AppContext& c) { return new vq::Formall(c); });
+    ctx.showMainWindow();
+    return app.exec();
 }

@@ -1,7 +1,7 @@
 #include "app/formall.h"
 
-#include "app/appcontext.h"
 #include "dialogs/formabout.h"
+#include "shared/appcontext.h"
 
 #include <QAction>
 #include <QCloseEvent>
@@ -135,11 +135,15 @@ Formall::Formall(AppContext& ctx) : m_ctx(ctx), m_comm1(ctx.makePort())
                 [this, i] { Label7_Click(i); });
     if (auto* core = dynamic_cast<CommPortCore*>(m_comm1.get()))
         core->setOnLost([this] { showPortLost(); });
+    m_ctx.setMainPort(m_comm1.get());
 
     Form_Load();
 }
 
-Formall::~Formall() = default;
+Formall::~Formall()
+{
+    m_ctx.setMainPort(nullptr);
+}
 
 void Formall::buildMenus()
 {
@@ -235,7 +239,7 @@ void Formall::Label7_Click(int)
 
 void Formall::numabout_Click()
 {
-    showAbout(this);
+    m_ctx.showOne<FormAbout>([this] { return new FormAbout(screen()); });
 }
 
 } // namespace vq

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "app/formbuilder.h"
 #include "app/mainops.h"
+#include "ui/formbuilder.h"
 
 #include <memory>
 #include <QHash>

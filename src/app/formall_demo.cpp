@@ -1,8 +1,8 @@
-#include "app/appcontext.h"
 #include "app/formall.h"
 #include "demo/datasave.h"
 #include "demo/democommands.h"
 #include "demo/interactive.h"
+#include "shared/appcontext.h"
 
 namespace vq {
 

@@ -1,10 +1,10 @@
-#include "app/appcontext.h"
 #include "app/formall.h"
 #include "app/formset.h"
 #include "display/emulation.h"
 #include "display/formbaud.h"
 #include "display/formint.h"
-#include "serial/guardedsend.h"
+#include "shared/appcontext.h"
+#include "shared/guardedsend.h"
 
 namespace vq {
 

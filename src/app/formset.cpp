@@ -5,7 +5,6 @@
 #include <QComboBox>
 #include <QLineEdit>
 #include <QPushButton>
-#include <QRadioButton>
 
 namespace vq {
 
@@ -61,14 +60,6 @@ constexpr ControlSpec kControls[] = {
 };
 // clang-format on
 
-// Option names in the order each group is tested, row for row with kBaudTexts and kFrameTexts.
-constexpr const char* kBaudOptions[] = {"Option1", "Option2", "Option3", "Option4",
-                                        "Option5", "Option6", "Option7", "Option14"};
-constexpr const char* kFrameOptions[] = {"Option8",  "Option9",  "Option10",
-                                         "Option11", "Option12", "Option13"};
-static_assert(std::size(kBaudOptions) == kBaudTexts.size());
-static_assert(std::size(kFrameOptions) == kFrameTexts.size());
-
 } // namespace
 
 FormSet::FormSet(Module1& state, CommPort& port, Boxes& boxes, QWidget* parent)
@@ -110,17 +101,8 @@ void FormSet::trackListPicks()
 
 PcChoices FormSet::choices() const
 {
-    PcChoices choices;
-    for (int i = 0; i < int(std::size(kBaudOptions)) && !choices.line.baud; ++i) {
-        if (m_controls.get<QRadioButton>(kBaudOptions[i])->isChecked())
-            choices.line.baud = i;
-    }
-    for (int i = 0; i < int(std::size(kFrameOptions)) && !choices.line.frame; ++i) {
-        if (m_controls.get<QRadioButton>(kFrameOptions[i])->isChecked())
-            choices.line.frame = i;
-    }
-    choices.listIndex = m_listIndex;
-    return choices;
+    return {{checkedRow(m_controls.options("Frame1")), checkedRow(m_controls.options("Frame2"))},
+            m_listIndex};
 }
 
 void FormSet::showHidden(const HiddenFields& fields)
@@ -134,10 +116,8 @@ void FormSet::Form_Load()
     centreOnScreen(this);
     showHidden(hiddenFields(m_state));
     const PcChoices loaded = loadPcSettings(m_state);
-    if (loaded.line.baud)
-        m_controls.get<QRadioButton>(kBaudOptions[*loaded.line.baud])->setChecked(true);
-    if (loaded.line.frame)
-        m_controls.get<QRadioButton>(kFrameOptions[*loaded.line.frame])->setChecked(true);
+    checkRow(m_controls.options("Frame1"), loaded.line.baud);
+    checkRow(m_controls.options("Frame2"), loaded.line.frame);
     m_controls.get<QComboBox>("Combo1")->setCurrentIndex(loaded.listIndex);
     m_listIndex = loaded.listIndex;
 }

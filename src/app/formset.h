@@ -1,10 +1,10 @@
 #pragma once
 
-#include "app/formbuilder.h"
-#include "app/module1.h"
 #include "app/pcsettings.h"
-#include "dialogs/boxes.h"
 #include "serial/commport.h"
+#include "shared/boxes.h"
+#include "shared/module1.h"
+#include "ui/formbuilder.h"
 
 #include <QDialog>
 

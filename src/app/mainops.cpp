@@ -1,5 +1,7 @@
 #include "app/mainops.h"
 
+#include "shared/frame.h"
+
 namespace vq {
 
 SettingsLine readSettingsLine(const CommPort& port)
@@ -10,7 +12,7 @@ SettingsLine readSettingsLine(const CommPort& port)
 StartupResult runStartup(CommPort& port, Module1& state)
 {
     StartupResult result;
-    state.EmulationPrefix = QByteArray("\x02\x05\x43", 3);
+    state.EmulationPrefix = commandHead(code::SelectEmulation);
     state.BaudText = QStringLiteral("9600");
     state.FrameText = QStringLiteral("n,8,1");
     state.PortSettings = state.BaudText + u',' + state.FrameText;

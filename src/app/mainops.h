@@ -1,8 +1,8 @@
 #pragma once
 
-#include "app/module1.h"
-#include "dialogs/boxes.h"
 #include "serial/commport.h"
+#include "shared/boxes.h"
+#include "shared/module1.h"
 
 #include <array>
 #include <optional>
@@ -12,7 +12,6 @@ namespace vq {
 
 inline constexpr quint32 kBlue = 0x0000FF;
 inline constexpr quint32 kRed = 0xFF0000;
-inline const QString kAppTitle = QStringLiteral("VQ3360");
 
 // What one status row or the open/close line shows.
 struct StatusText {

@@ -2,21 +2,6 @@
 
 namespace vq {
 
-LineChoices preselectLine(const QString& baudText, const QString& frameText)
-{
-    LineChoices choices;
-    for (int i = 0; i < int(kBaudTexts.size()) && !choices.baud; ++i) {
-        if (baudText == QLatin1String(kBaudTexts[i]))
-            choices.baud = i;
-    }
-    for (int i = 0; i < int(kFrameTexts.size()) && !choices.frame; ++i) {
-        const QString upper = QString::fromLatin1(kFrameTexts[i]);
-        if (frameText == upper || frameText == upper.toLower())
-            choices.frame = i;
-    }
-    return choices;
-}
-
 PcChoices loadPcSettings(const Module1& state)
 {
     PcChoices choices{preselectLine(state.BaudText, state.FrameText), -1};

@@ -1,9 +1,8 @@
 #include "demo/datasave.h"
 
-#include "app/appcontext.h"
-#include "app/formall.h"
 #include "demo/interactive.h"
-#include "serial/guardedsend.h"
+#include "shared/appcontext.h"
+#include "shared/guardedsend.h"
 
 #include <QCloseEvent>
 #include <QInputMethodEvent>
@@ -43,12 +42,7 @@ constexpr ControlSpec kControls[] = {
 
 DATASAVE* DATASAVE::showDemo(AppContext& ctx)
 {
-    if (!s_instance)
-        s_instance = new DATASAVE(ctx);
-    s_instance->show();
-    s_instance->raise();
-    s_instance->activateWindow();
-    return s_instance;
+    return ctx.showOne<DATASAVE>([&ctx] { return new DATASAVE(ctx); });
 }
 
 DATASAVE::DATASAVE(AppContext& ctx) : m_ctx(ctx)

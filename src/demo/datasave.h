@@ -1,8 +1,7 @@
 #pragma once
 
-#include "app/formbuilder.h"
+#include "ui/formbuilder.h"
 
-#include <QPointer>
 #include <QWidget>
 
 class QPlainTextEdit;
@@ -18,7 +17,6 @@ class DATASAVE : public QWidget {
 public:
     // Shows the window, creating it when there is none; an open one only comes to the front.
     static DATASAVE* showDemo(AppContext& ctx);
-    static DATASAVE* instance() { return s_instance; }
 
     const FormControls& controls() const { return m_controls; }
 
@@ -37,7 +35,6 @@ private:
     explicit DATASAVE(AppContext& ctx);
     QPlainTextEdit* keyin() const;
 
-    static inline QPointer<DATASAVE> s_instance;
     AppContext& m_ctx;
     FormControls m_controls;
 };

@@ -1,39 +1,25 @@
 #include "demo/democommands.h"
 
-#include "serial/guardedsend.h"
+#include "shared/frame.h"
+#include "shared/guardedsend.h"
 
 namespace vq {
-
-namespace {
-
-constexpr char STX = 0x02;
-constexpr char ENQ = 0x05;
-constexpr char ETX = 0x03;
-
-QByteArray frame(char code, char parameter, const QByteArray& data = {})
-{
-    QByteArray bytes;
-    bytes.reserve(data.size() + 5);
-    bytes.append(STX).append(ENQ).append(code).append(parameter).append(data).append(ETX);
-    return bytes;
-}
-
-} // namespace
 
 // Storing numbers the lines 1 and 2, clearing 2 and 3: the display's own numbering.
 QByteArray storeCommand(DemoLine line, const QString& text)
 {
-    return frame('L', line == DemoLine::Upper ? '1' : '2', toDisplayBytes(text));
+    return displayCommand(code::StoreLine, line == DemoLine::Upper ? '1' : '2',
+                          toDisplayBytes(text));
 }
 
 QByteArray showCommand()
 {
-    return frame('D', 0x08);
+    return displayCommand(code::ShowDemo, 0x08);
 }
 
 QByteArray clearCommand(DemoLine line)
 {
-    return frame(0x07, line == DemoLine::Upper ? '2' : '3');
+    return displayCommand(code::Bell, line == DemoLine::Upper ? '2' : '3');
 }
 
 QString storePrompt(DemoLine line)

@@ -1,7 +1,6 @@
 #include "demo/interactive.h"
 
-#include "app/mainops.h"
-#include "serial/guardedsend.h"
+#include "shared/guardedsend.h"
 
 namespace vq {
 

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "dialogs/boxes.h"
 #include "serial/commport.h"
+#include "shared/boxes.h"
 
 #include <functional>
 #include <QByteArray>

@@ -3,7 +3,6 @@
 #include <QKeyEvent>
 #include <QLabel>
 #include <QPainter>
-#include <QPointer>
 #include <QScreen>
 
 namespace vq {
@@ -30,7 +29,7 @@ constexpr ControlSpec kControls[] = {
      .caption = "ZTK Customer Pole Display VQ3360 setup utility",
      .rect = {1320, 240, 4095, 735}, .font = kTimes14, .fg = SysWindowText,
      .bg = SysWindowBackground, .flags = Wrapped, .tabIndex = 2},
-    {.name = "Label3", .kind = ControlKind::Label, .caption = "Version 1.0c",
+    {.name = "Label3", .kind = ControlKind::Label, .caption = "Version " VQ_VERSION,
      .rect = {1320, 960, 2295, 375}, .font = {"Times New Roman", 12}, .fg = SysWindowText,
      .bg = SysWindowBackground, .flags = Wrapped, .tabIndex = 3},
     {.name = "Picture1", .kind = ControlKind::Picture, .rect = {120, 360, 1095, 855},
@@ -97,16 +96,6 @@ FormAbout::FormAbout(QScreen* screen) : QDialog(nullptr, kFixedDialog)
     Form_Load();
 }
 
-const FormSpec& FormAbout::formSpec()
-{
-    return kFormAbout;
-}
-
-std::span<const ControlSpec> FormAbout::controlTable()
-{
-    return kControls;
-}
-
 namespace {
 
 QPixmap poleDisplayPixmap(int width, int height, bool smooth)
@@ -149,17 +138,6 @@ void FormAbout::keyPressEvent(QKeyEvent* event)
         return;
     }
     QDialog::keyPressEvent(event);
-}
-
-FormAbout* showAbout(QWidget* parentlessAnchor)
-{
-    static QPointer<FormAbout> open;
-    if (!open)
-        open = new FormAbout(parentlessAnchor ? parentlessAnchor->screen() : nullptr);
-    open->show();
-    open->raise();
-    open->activateWindow();
-    return open;
 }
 
 } // namespace vq

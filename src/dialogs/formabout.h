@@ -1,12 +1,10 @@
 #pragma once
 
-#include "app/controltable.h"
-#include "app/formbuilder.h"
+#include "ui/formbuilder.h"
 
 #include <QDialog>
 #include <QPixmap>
 #include <QPushButton>
-#include <span>
 
 class QScreen;
 
@@ -18,8 +16,6 @@ class FormAbout : public QDialog {
 public:
     explicit FormAbout(QScreen* screen = nullptr);
 
-    static const FormSpec& formSpec();
-    static std::span<const ControlSpec> controlTable();
     // The 70 x 42 logo of Picture1 and the 32 x 32 window icon, both drawn here.
     static QPixmap logo();
     static QPixmap iconImage();
@@ -35,9 +31,5 @@ protected:
 private:
     FormControls m_controls;
 };
-
-// Shows the one About window, creating it (centred) when none is open; an open one is only
-// brought to the front. The anchor, when given, chooses the screen.
-FormAbout* showAbout(QWidget* parentlessAnchor = nullptr);
 
 } // namespace vq

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "app/controltable.h"
+#include "ui/controltable.h"
 
 #include <array>
 #include <optional>

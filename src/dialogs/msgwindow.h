@@ -1,8 +1,8 @@
 #pragma once
 
-#include "app/formbuilder.h"
-#include "app/module1.h"
 #include "dialogs/msglayout.h"
+#include "shared/module1.h"
+#include "ui/formbuilder.h"
 
 #include <optional>
 #include <QDialog>

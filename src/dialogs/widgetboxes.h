@@ -1,7 +1,7 @@
 #pragma once
 
-#include "app/module1.h"
-#include "dialogs/boxes.h"
+#include "shared/boxes.h"
+#include "shared/module1.h"
 
 namespace vq {
 

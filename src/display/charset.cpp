@@ -1,5 +1,7 @@
 #include "display/charset.h"
 
+#include "shared/frame.h"
+
 #include <stdexcept>
 
 namespace vq {
@@ -8,7 +10,7 @@ QByteArray charsetCommand(int option)
 {
     if (option < 1 || option > kCharsetCount)
         throw std::out_of_range("character set option");
-    return QByteArray("\x02\x05S", 3) + char(0x30 + option - 1) + '\x03';
+    return displayCommand(code::Charset, char(0x30 + option - 1));
 }
 
 int charsetOkOption(std::optional<int> selected)

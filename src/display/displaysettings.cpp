@@ -1,22 +1,17 @@
 #include "display/displaysettings.h"
 
-namespace vq {
+#include "shared/frame.h"
 
-namespace {
-QByteArray frame(char code, char parameter)
-{
-    return QByteArray("\x02\x05", 2) + code + parameter + '\x03';
-}
-} // namespace
+namespace vq {
 
 QByteArray displayBaudCommand(int row)
 {
-    return frame('B', kDisplayBaudParams.at(size_t(row)));
+    return displayCommand(code::DisplayBaud, kDisplayBaudParams.at(size_t(row)));
 }
 
 QByteArray displayFrameCommand(int row)
 {
-    return frame('P', kDisplayFrameParams.at(size_t(row)));
+    return displayCommand(code::DisplayFraming, kDisplayFrameParams.at(size_t(row)));
 }
 
 QList<QByteArray> displaySettingsCommands(const LineChoices& choices)

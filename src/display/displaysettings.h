@@ -1,8 +1,8 @@
 #pragma once
 
-#include "app/pcsettings.h"
-#include "dialogs/boxes.h"
 #include "serial/commport.h"
+#include "shared/boxes.h"
+#include "shared/linechoices.h"
 
 #include <QByteArray>
 #include <QList>

@@ -1,17 +1,18 @@
 #include "display/emulation.h"
 
-#include "serial/guardedsend.h"
+#include "shared/frame.h"
+#include "shared/guardedsend.h"
 
 namespace vq {
 
-QByteArray emulationCommand(const QByteArray& prefix, char mode)
+QByteArray resetCommand()
 {
-    return prefix + mode + '\x03';
+    return displayCommand(code::Bell, '1');
 }
 
 bool selectEmulation(CommPort& port, Boxes& boxes, Module1& state, const Emulation& row)
 {
-    if (!guardedSend(port, boxes, emulationCommand(state.EmulationPrefix, row.mode)))
+    if (!guardedSend(port, boxes, displayCommand(state.EmulationPrefix, row.mode)))
         return false;
     state.ClearCmd = QByteArray(row.clear.data(), qsizetype(row.clear.size()));
     return true;
@@ -19,7 +20,7 @@ bool selectEmulation(CommPort& port, Boxes& boxes, Module1& state, const Emulati
 
 bool resetDisplay(CommPort& port, Boxes& boxes)
 {
-    return guardedSend(port, boxes, kResetCommand);
+    return guardedSend(port, boxes, resetCommand());
 }
 
 } // namespace vq

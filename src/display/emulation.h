@@ -1,8 +1,8 @@
 #pragma once
 
-#include "app/module1.h"
-#include "dialogs/boxes.h"
 #include "serial/commport.h"
+#include "shared/boxes.h"
+#include "shared/module1.h"
 
 #include <array>
 #include <QByteArray>
@@ -41,11 +41,7 @@ consteval std::size_t emulationRow(std::string_view menu)
 }
 
 // Not built from EmulationPrefix: the reset code is a control byte of its own.
-inline const QByteArray kResetCommand("\x02\x05\x07"
-                                      "1\x03",
-                                      5);
-
-QByteArray emulationCommand(const QByteArray& prefix, char mode);
+QByteArray resetCommand();
 
 // Sends the row's command through the guarded send; ClearCmd changes only once it went out.
 bool selectEmulation(CommPort& port, Boxes& boxes, Module1& state, const Emulation& row);

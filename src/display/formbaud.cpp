@@ -1,12 +1,9 @@
 #include "display/formbaud.h"
 
-#include "app/appcontext.h"
-#include "app/formall.h"
 #include "display/displaysettings.h"
+#include "shared/appcontext.h"
 
-#include <QPointer>
 #include <QPushButton>
-#include <QRadioButton>
 
 namespace vq {
 
@@ -63,14 +60,6 @@ constexpr ControlSpec kControls[] = {
 };
 // clang-format on
 
-constexpr int kFirstFramingOption = 9;
-
-QPointer<FormBaud>& theInstance()
-{
-    static QPointer<FormBaud> instance;
-    return instance;
-}
-
 } // namespace
 
 FormBaud::FormBaud(AppContext& ctx) : m_ctx(ctx)
@@ -83,50 +72,26 @@ FormBaud::FormBaud(AppContext& ctx) : m_ctx(ctx)
             &FormBaud::CmdCancel_Click);
 }
 
-FormBaud* FormBaud::instance()
-{
-    return theInstance();
-}
-
 FormBaud* FormBaud::showDialog(AppContext& ctx)
 {
-    QPointer<FormBaud>& dialog = theInstance();
-    if (!dialog) {
-        dialog = new FormBaud(ctx);
+    return ctx.showOne<FormBaud>([&ctx] {
+        auto* dialog = new FormBaud(ctx);
         dialog->Form_Load();
-    }
-    dialog->show();
-    dialog->raise();
-    dialog->activateWindow();
-    return dialog;
+        return dialog;
+    });
 }
 
 LineChoices FormBaud::choices() const
 {
-    LineChoices choices;
-    for (int i = 0; i < int(kBaudTexts.size()) && !choices.baud; ++i) {
-        if (m_controls.get<QRadioButton>(QStringLiteral("Option%1").arg(1 + i))->isChecked())
-            choices.baud = i;
-    }
-    for (int i = 0; i < int(kFrameTexts.size()) && !choices.frame; ++i) {
-        const QString name = QStringLiteral("Option%1").arg(kFirstFramingOption + i);
-        if (m_controls.get<QRadioButton>(name)->isChecked())
-            choices.frame = i;
-    }
-    return choices;
+    return {checkedRow(m_controls.options("Frame1")), checkedRow(m_controls.options("Frame2"))};
 }
 
 void FormBaud::Form_Load()
 {
     centreOnScreen(this);
     const LineChoices pre = preselectLine(m_ctx.state().BaudText, m_ctx.state().FrameText);
-    if (pre.baud)
-        m_controls.get<QRadioButton>(QStringLiteral("Option%1").arg(1 + *pre.baud))
-            ->setChecked(true);
-    if (pre.frame)
-        m_controls
-            .get<QRadioButton>(QStringLiteral("Option%1").arg(kFirstFramingOption + *pre.frame))
-            ->setChecked(true);
+    checkRow(m_controls.options("Frame1"), pre.baud);
+    checkRow(m_controls.options("Frame2"), pre.frame);
 }
 
 // Reaches the port through the context, so with the main window gone the writes fail as closed.

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "app/formbuilder.h"
-#include "app/pcsettings.h"
+#include "shared/linechoices.h"
+#include "ui/formbuilder.h"
 
 #include <QDialog>
 
@@ -16,7 +16,6 @@ class FormBaud : public QDialog {
 public:
     // Brings the open dialog to the front with its choices, or creates and loads a new one.
     static FormBaud* showDialog(AppContext& ctx);
-    static FormBaud* instance();
 
     const FormControls& controls() const { return m_controls; }
     LineChoices choices() const;

@@ -1,13 +1,10 @@
 #include "display/formint.h"
 
-#include "app/appcontext.h"
-#include "app/formall.h"
 #include "display/charset.h"
-#include "serial/guardedsend.h"
+#include "shared/appcontext.h"
+#include "shared/guardedsend.h"
 
-#include <QPointer>
 #include <QPushButton>
-#include <QRadioButton>
 
 namespace vq {
 
@@ -72,17 +69,6 @@ constexpr ControlSpec kControls[] = {
 };
 // clang-format on
 
-QPointer<FormInt>& theInstance()
-{
-    static QPointer<FormInt> instance;
-    return instance;
-}
-
-QString optionName(int option)
-{
-    return QStringLiteral("Option%1").arg(option);
-}
-
 } // namespace
 
 FormInt::FormInt(AppContext& ctx) : QWidget(nullptr, Qt::Dialog), m_ctx(ctx)
@@ -95,31 +81,19 @@ FormInt::FormInt(AppContext& ctx) : QWidget(nullptr, Qt::Dialog), m_ctx(ctx)
             &FormInt::Command2_Click);
 }
 
-FormInt* FormInt::instance()
-{
-    return theInstance();
-}
-
 FormInt* FormInt::showDialog(AppContext& ctx)
 {
-    QPointer<FormInt>& dialog = theInstance();
-    if (!dialog) {
-        dialog = new FormInt(ctx);
+    return ctx.showOne<FormInt>([&ctx] {
+        auto* dialog = new FormInt(ctx);
         dialog->Form_Load();
-    }
-    dialog->show();
-    dialog->raise();
-    dialog->activateWindow();
-    return dialog;
+        return dialog;
+    });
 }
 
 std::optional<int> FormInt::selectedOption() const
 {
-    for (int option = 1; option <= kCharsetCount; ++option) {
-        if (m_controls.get<QRadioButton>(optionName(option))->isChecked())
-            return option;
-    }
-    return std::nullopt;
+    const auto row = checkedRow(m_controls.options());
+    return row ? std::optional<int>(*row + 1) : std::nullopt;
 }
 
 void FormInt::Form_Load()
@@ -133,7 +107,7 @@ void FormInt::Form_Load()
 void FormInt::CmdOk_Click()
 {
     const int option = charsetOkOption(selectedOption());
-    m_controls.get<QRadioButton>(optionName(option))->setChecked(true);
+    m_controls.options()->button(option - 1)->setChecked(true);
     if (guardedSend(m_ctx.port(), m_ctx.boxes(), charsetCommand(option)))
         close();
 }

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "app/formbuilder.h"
+#include "ui/formbuilder.h"
 
 #include <optional>
 #include <QWidget>
@@ -16,10 +16,9 @@ class FormInt : public QWidget {
 public:
     // Brings the open dialog to the front with its selection, or creates a new one.
     static FormInt* showDialog(AppContext& ctx);
-    static FormInt* instance();
 
     const FormControls& controls() const { return m_controls; }
-    // The first selected of Option1 to Option16.
+    // The selected one of Option1 to Option16.
     std::optional<int> selectedOption() const;
 
     void Form_Load();

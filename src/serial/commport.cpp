@@ -23,7 +23,7 @@ void CommPortCore::setCommPort(qint16 port)
 {
     if (port < 1 || port > 16)
         throw invalidPort();
-    if (m_open && port != m_port)
+    if (portOpen() && port != m_port)
         throw CommError(err::PortAlreadyOpen, QStringLiteral("Port already open"));
     m_port = port;
 }
@@ -33,33 +33,33 @@ void CommPortCore::setSettings(const QString& settings)
     const auto parsed = LineSettings::parse(settings);
     if (!parsed)
         throw invalidValue();
-    if (m_open)
+    if (portOpen())
         applyDeviceSettings(*parsed);
     m_settings = *parsed;
 }
 
 void CommPortCore::setPortOpen(bool open)
 {
-    if (open == m_open) {
+    if (open == portOpen()) {
         if (open)
             throw CommError(err::PortAlreadyOpen, QStringLiteral("Port already open"));
         return;
     }
     if (open) {
         openDevice(m_port, m_settings);
-        m_open = true;
-        m_lost = false;
+        m_state = PortState::Open;
     } else {
-        m_open = false;
-        closeDevice();
+        const bool healthy = m_state == PortState::Open;
+        m_state = PortState::Closed;
+        closeDevice(healthy);
     }
 }
 
 void CommPortCore::output(const QByteArray& bytes)
 {
-    if (!m_open)
+    if (!portOpen())
         throw notOpen();
-    if (!m_lost) {
+    if (m_state == PortState::Open) {
         try {
             writeDevice(bytes);
             return;
@@ -69,17 +69,11 @@ void CommPortCore::output(const QByteArray& bytes)
         }
     }
     // Report a lost device once, then behave as closed so nothing loops on it.
-    m_open = false;
-    m_lost = false;
-    closeDevice();
+    m_state = PortState::Closed;
+    closeDevice(false);
     if (m_onLost)
         m_onLost();
     throw CommError(err::DeviceUnavailable, QStringLiteral("Device unavailable"));
-}
-
-void CommPortCore::markDeviceLost()
-{
-    m_lost = true;
 }
 
 void ClosedPort::setCommPort(qint16)

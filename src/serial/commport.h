@@ -26,6 +26,12 @@ public:
     virtual void output(const QByteArray& bytes) = 0;
 };
 
+// Where the port stands. Closed -> Open: the device opened. Open -> Failing: the device
+// reported an error between writes and its closing is queued. Failing -> Lost: it was closed;
+// the port still reads open. Open, Failing or Lost -> Closed: a close, or a write that found the
+// device gone, which reports it once.
+enum class PortState { Closed, Open, Failing, Lost };
+
 // Holds the property values and their validation; a backend only moves bytes.
 class CommPortCore : public CommPort {
 public:
@@ -36,7 +42,7 @@ public:
     void setCommPort(qint16 port) override;
     QString settings() const override { return m_settings.toString(); }
     void setSettings(const QString& settings) override;
-    bool portOpen() const override { return m_open; }
+    bool portOpen() const override { return m_state != PortState::Closed; }
     void setPortOpen(bool open) override;
     void output(const QByteArray& bytes) override;
 
@@ -46,18 +52,19 @@ public:
 protected:
     virtual void openDevice(int port, const LineSettings& settings) = 0;
     virtual void applyDeviceSettings(const LineSettings& settings) = 0;
+    // Throws DeviceUnavailable when the device has gone.
     virtual void writeDevice(const QByteArray& bytes) = 0;
-    // Must send every byte already written before it returns.
-    virtual void closeDevice() = 0;
+    // With drain, every byte already written goes out before it returns.
+    virtual void closeDevice(bool drain) = 0;
 
+    PortState portState() const { return m_state; }
     // For backends that learn of a lost device outside a write: the next write reports it.
-    void markDeviceLost();
+    void setPortState(PortState state) { m_state = state; }
 
 private:
     qint16 m_port = 1;
     LineSettings m_settings;
-    bool m_open = false;
-    bool m_lost = false;
+    PortState m_state = PortState::Closed;
     std::function<void()> m_onLost;
 };
 

@@ -25,16 +25,6 @@ namespace {
 // that a stalled device cannot hang a close for long.
 constexpr int kDrainStepMs = 1000;
 
-class InCall {
-public:
-    explicit InCall(bool& flag) : m_flag(flag), m_was(flag) { m_flag = true; }
-    ~InCall() { m_flag = m_was; }
-
-private:
-    bool& m_flag;
-    bool m_was;
-};
-
 // Where QSerialPort will look for a name: it puts a bare name under /dev.
 QString systemLocation(const QString& name)
 {
@@ -182,7 +172,7 @@ QtCommPort::QtCommPort(PortMap map) : m_map(std::move(map))
 
 QtCommPort::~QtCommPort()
 {
-    closeDevice();
+    closeDevice(portState() == PortState::Open);
 }
 
 void QtCommPort::openDevice(int port, const LineSettings& settings)
@@ -203,8 +193,6 @@ void QtCommPort::openDevice(int port, const LineSettings& settings)
     if (::faccessat(AT_FDCWD, path.constData(), W_OK, AT_EACCESS) != 0 && errno == EACCES)
         throw accessDenied(location);
 #endif
-    InCall guard(m_inCall);
-    m_failed = false;
     m_serial.setPortName(location);
     if (!m_serial.open(QIODevice::WriteOnly))
         throw openFailure(port, location, m_serial.error(), m_serial.errorString());
@@ -213,7 +201,7 @@ void QtCommPort::openDevice(int port, const LineSettings& settings)
     try {
         configure(settings);
     } catch (const CommError&) {
-        drop();
+        closeDevice(false);
         throw;
     }
     m_applied = settings;
@@ -224,7 +212,6 @@ void QtCommPort::applyDeviceSettings(const LineSettings& settings)
     // A device already lost takes nothing; the next write reports it.
     if (!m_serial.isOpen())
         return;
-    InCall guard(m_inCall);
     try {
         configure(settings);
     } catch (const CommError&) {
@@ -289,33 +276,26 @@ bool QtCommPort::deviceHolds(const LineSettings& settings) const
 
 void QtCommPort::writeDevice(const QByteArray& bytes)
 {
-    if (!m_serial.isOpen() || m_failed) {
-        drop();
-        throw deviceUnavailable();
-    }
-    InCall guard(m_inCall);
+    m_serial.clearError();
     const qint64 written = m_serial.write(bytes);
     // Straight to the driver rather than at the next turn of the event loop: a typed key
     // should reach the display without waiting.
     m_serial.flush();
-    if (written != bytes.size() || m_failed) {
-        drop();
+    if (written != bytes.size() || deviceFailed())
         throw deviceUnavailable();
-    }
 }
 
-void QtCommPort::closeDevice()
+void QtCommPort::closeDevice(bool drain)
 {
     if (!m_serial.isOpen())
         return;
-    {
-        InCall guard(m_inCall);
+    if (drain) {
         // QSerialPort::close() throws away whatever it still buffers.
-        while (!m_failed && m_serial.bytesToWrite() > 0 &&
+        while (!deviceFailed() && m_serial.bytesToWrite() > 0 &&
                m_serial.waitForBytesWritten(kDrainStepMs)) {
         }
         // The driver's own queue would otherwise be cut short by the settings restored on close.
-        if (!m_failed) {
+        if (!deviceFailed()) {
 #ifdef Q_OS_UNIX
             while (::tcdrain(m_serial.handle()) != 0 && errno == EINTR) {
             }
@@ -324,37 +304,34 @@ void QtCommPort::closeDevice()
 #endif
         }
     }
-    drop();
+    m_serial.close();
 }
 
-void QtCommPort::drop()
+bool QtCommPort::deviceFailed() const
 {
-    if (m_serial.isOpen()) {
-        InCall guard(m_inCall);
-        m_serial.close();
-    }
-    m_failed = false;
-    m_dropQueued = false;
+    return m_serial.error() == QSerialPort::ResourceError ||
+           m_serial.error() == QSerialPort::WriteError;
 }
 
+// Errors inside our own calls are read from their results; this is for those the event loop
+// raises while bytes are pending.
 void QtCommPort::onError(QSerialPort::SerialPortError error)
 {
     if (error != QSerialPort::ResourceError && error != QSerialPort::WriteError)
         return;
-    m_failed = true;
-    if (m_inCall || m_dropQueued)
+    if (portState() != PortState::Open)
         return;
-    // Raised from the event loop while bytes were pending. QSerialPort repeats it without end
-    // until the port is closed, so close it on the first one; the next write reports it.
-    // Queued, because closing inside QSerialPort's own notification is not safe.
-    m_dropQueued = true;
+    // QSerialPort repeats the error without end until the port is closed, so close it on the
+    // first one; the next write reports it. Queued, because closing inside QSerialPort's own
+    // notification is not safe.
+    setPortState(PortState::Failing);
     QMetaObject::invokeMethod(
         &m_serial,
         [this] {
-            if (!m_dropQueued)
+            if (portState() != PortState::Failing)
                 return;
-            drop();
-            markDeviceLost();
+            closeDevice(false);
+            setPortState(PortState::Lost);
         },
         Qt::QueuedConnection);
 }

@@ -16,28 +16,23 @@ public:
     QtCommPort(const QtCommPort&) = delete;
     QtCommPort& operator=(const QtCommPort&) = delete;
 
-    const PortMap& portMap() const { return m_map; }
-
 protected:
     void openDevice(int port, const LineSettings& settings) override;
     void applyDeviceSettings(const LineSettings& settings) override;
     void writeDevice(const QByteArray& bytes) override;
-    void closeDevice() override;
+    void closeDevice(bool drain) override;
 
 private:
     void configure(const LineSettings& settings);
     bool deviceHolds(const LineSettings& settings) const;
-    void drop();
+    bool deviceFailed() const;
     void onError(QSerialPort::SerialPortError error);
 
     PortMap m_map;
     int m_port = 0;
     QString m_location;
     LineSettings m_applied;
-    bool m_inCall = false; // errors inside our own calls are read from return values
-    bool m_failed = false; // the device reported a resource or write error
-    bool m_dropQueued = false;
-    QSerialPort m_serial; // last: destroyed first, while the flags it touches still exist
+    QSerialPort m_serial; // last: destroyed first, while what its handlers touch still exists
 };
 
 // Makes the application's port; each port number opens the device the map names.

@@ -8,38 +8,29 @@
 
 namespace vq::test {
 
-// Records every whole write; opens and writes fail where a test scripts it.
+// Records every whole write in a log the test owns, so it outlives the port; opens and writes
+// fail where a test scripts it.
 class FakePort : public CommPortCore {
 public:
-    QList<QByteArray> writes;
-    QStringList events; // "open 3", "close", "apply 19200,e,7,1"
-    // Also records there, for checks that outlive the port (a main window closed meanwhile).
-    QList<QByteArray>* log = nullptr;
+    explicit FakePort(QList<QByteArray>& log) : m_log(log) {}
+    QStringList events; // "open 3 9600,n,8,1", "close", "apply 19200,e,7,1"
 
     void failOpen(int port, const QString& description, int number = err::InvalidPortNumber)
     {
         m_openFailures.insert(port, CommError(number, description));
     }
-    void failNextWrites(int number, int count = 1)
-    {
-        m_writeFailure = number;
-        m_writeFailures = count;
-    }
-    void refuseSettings(const QString& description) { m_settingsRefusal = description; }
-    void loseDevice() { markDeviceLost(); }
-    QByteArray written() const;
+    void failNextWrite(int number) { m_writeFailure = number; }
 
 protected:
     void openDevice(int port, const LineSettings& settings) override;
     void applyDeviceSettings(const LineSettings& settings) override;
     void writeDevice(const QByteArray& bytes) override;
-    void closeDevice() override;
+    void closeDevice(bool drain) override;
 
 private:
+    QList<QByteArray>& m_log;
     QHash<int, CommError> m_openFailures;
     int m_writeFailure = 0;
-    int m_writeFailures = 0;
-    QString m_settingsRefusal;
 };
 
 } // namespace vq::test

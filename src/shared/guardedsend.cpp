@@ -1,0 +1,51 @@
+#include "shared/guardedsend.h"
+
+#include <QList>
+
+namespace vq {
+
+void reportWriteFailure(Boxes& boxes, const CommError& error)
+{
+    if (error.number() == err::DeviceUnavailable)
+        boxes.ShowMessage(QStringLiteral("Device unavailable!"), 4, QStringLiteral("Error"));
+    else if (error.number() == err::PortNotOpen)
+        boxes.ShowMessage(kPortNotOpen, 4, kMessageTitle);
+    else
+        boxes.ShowMessage(error.description(), 4, QStringLiteral("Error"));
+}
+
+bool portOpenOrRefuse(CommPort& port, Boxes& boxes, const QString& refusalText)
+{
+    if (port.portOpen())
+        return true;
+    boxes.ShowMessage(refusalText, 4, kMessageTitle);
+    return false;
+}
+
+bool sendReported(CommPort& port, Boxes& boxes, const QByteArray& command)
+{
+    try {
+        port.output(command);
+    } catch (const CommError& e) {
+        reportWriteFailure(boxes, e);
+        return false;
+    }
+    return true;
+}
+
+bool guardedSend(CommPort& port, Boxes& boxes, const QByteArray& command,
+                 const QString& refusalText)
+{
+    return portOpenOrRefuse(port, boxes, refusalText) && sendReported(port, boxes, command);
+}
+
+QByteArray toDisplayBytes(const QString& text)
+{
+    QByteArray bytes;
+    bytes.reserve(text.size());
+    for (const uint c : text.toUcs4())
+        bytes.append(c <= 0xFF ? char(c) : '?');
+    return bytes;
+}
+
+} // namespace vq

@@ -1,0 +1,32 @@
+#pragma once
+
+#include "serial/commport.h"
+#include "shared/boxes.h"
+
+#include <QByteArray>
+#include <QString>
+
+namespace vq {
+
+inline const QString kPortNotOpen = QStringLiteral("Port not open...,please open the port first");
+inline const QString kMessageTitle = QStringLiteral("message");
+
+// Tells the operator why a write failed: the device went away, the port closed meanwhile,
+// or whatever the port said.
+void reportWriteFailure(Boxes& boxes, const CommError& error);
+
+// The menu entries' refusal: true when the port is open, otherwise refuses with refusalText.
+bool portOpenOrRefuse(CommPort& port, Boxes& boxes, const QString& refusalText = kPortNotOpen);
+
+// One whole write; a failure is reported, not thrown. Returns true when it went out.
+bool sendReported(CommPort& port, Boxes& boxes, const QByteArray& command);
+
+// The menu entries' send: refuses with refusalText while the port is closed, writes the whole
+// command in one write otherwise. Returns true when the write went out.
+bool guardedSend(CommPort& port, Boxes& boxes, const QByteArray& command,
+                 const QString& refusalText = kPortNotOpen);
+
+// Text for the display: U+0000 to U+00FF become the byte of the same value, anything else "?".
+QByteArray toDisplayBytes(const QString& text);
+
+} // namespace vq

@@ -1,0 +1,557 @@
+// What only the windows decide, on the fake port: start-up, the open/close line, modal and
+// modeless windows, pre-selections, refusals, the main window made anew, the message boxes.
+#include "app/formset.h"
+#include "demo/datasave.h"
+#include "dialogs/msgwindow.h"
+#include "display/formbaud.h"
+#include "display/formint.h"
+#include "harness.h"
+#include "modal.h"
+#include "util.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QComboBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QRadioButton>
+
+using namespace vq;
+using namespace vq::test;
+
+Q_DECLARE_METATYPE(vq::test::ShownBox)
+
+namespace {
+
+const QString kUsual = QStringLiteral("Port not open...,please open the port first");
+const QColor kBlueText(0, 0, 255), kRedText(255, 0, 0);
+
+QLabel* label(Formall* w, const char* name, int index)
+{
+    return w->controls().get<QLabel>(name, index);
+}
+
+QColor colour(QLabel* l)
+{
+    return l->palette().color(QPalette::WindowText);
+}
+
+// The visible top-level windows of one class.
+QList<QWidget*> shown(const char* className)
+{
+    QList<QWidget*> out;
+    for (QWidget* top : QApplication::topLevelWidgets()) {
+        if (top->isVisible() && top->inherits(className))
+            out << top;
+    }
+    return out;
+}
+
+QPushButton* button(QWidget* window, const char* name)
+{
+    return window->findChild<QPushButton*>(QString::fromLatin1(name));
+}
+
+QRadioButton* option(QWidget* window, int n)
+{
+    return window->findChild<QRadioButton*>(QStringLiteral("Option%1").arg(n));
+}
+
+QString checkedCaption(const FormControls& c, const char* frame)
+{
+    const QAbstractButton* b = c.options(QString::fromLatin1(frame))->checkedButton();
+    return b ? b->text() : QString();
+}
+
+// Runs what opens the PC settings dialog, acts on it while it waits, then closes it.
+bool withFormSet(const std::function<void()>& open, const std::function<void(FormSet*)>& act)
+{
+    bool seen = false;
+    WhenModal modal([&](QWidget* box) {
+        if (auto* d = qobject_cast<FormSet*>(box)) {
+            seen = true;
+            act(d);
+        }
+        if (box->isVisible())
+            dismiss(box);
+    });
+    open();
+    return seen;
+}
+
+} // namespace
+
+class TstWindows : public QObject {
+    Q_OBJECT
+private slots:
+    void startUp();
+    void openCloseLine();
+    void refusals_data();
+    void refusals();
+    void windowKinds_data();
+    void windowKinds();
+    void preselections_data();
+    void preselections();
+    void pcSettings_data();
+    void pcSettings();
+    void interactiveStart_data();
+    void interactiveStart();
+    void mainWindowMadeAnew_data();
+    void mainWindowMadeAnew();
+    void endAndClose();
+    void boxes();
+};
+
+void TstWindows::startUp()
+{
+    Harness h;
+    h.missing = {3, 4, 5, 6};
+    Formall* w = h.start();
+    for (int n = 0; n < 6; ++n) {
+        const bool found = n < 2;
+        QCOMPARE(label(w, "Label6", n)->text(), found ? "Enable" : "Invalid port number");
+        QCOMPARE(colour(label(w, "Label6", n)), found ? kBlueText : kRedText);
+        QCOMPARE(label(w, "Label6", n)->toolTip(), found ? "" : "Invalid port number");
+    }
+    QCOMPARE(label(w, "Label7", 1)->text(), QStringLiteral("open/close"));
+    QCOMPARE(label(w, "Label7", 3)->text(), QStringLiteral("9600,n,8,1"));
+    QCOMPARE(label(w, "Label7", 4)->text(), QStringLiteral("Port : 1"));
+    QCOMPARE(h.state.EmulationPrefix, hex("02 05 43"));
+    QCOMPARE(h.state.ClearCmd, hex("0C"));
+    QCOMPARE(h.state.PortSettings, QStringLiteral("9600,n,8,1"));
+    QCOMPARE(h.state.PortNumber, 1);
+    QVERIFY(!w->Comm1().portOpen());
+    QCOMPARE(w->Comm1().commPort(), 1);
+    QVERIFY(h.written.isEmpty());
+}
+
+void TstWindows::openCloseLine()
+{
+    Harness h;
+    h.missing = {1};
+    Formall* w = h.start();
+    QLabel* line = label(w, "Label7", 1);
+    w->Command1_Click(0);
+    const ShownBox failed{ShownBox::StandardOk, "Error!!Invalid port number", 0, "VQ3360"};
+    QCOMPARE(h.boxes.shown, QList<ShownBox>{failed});
+    QCOMPARE(w->LastOpenError, QStringLiteral("Invalid port number"));
+    QCOMPARE(line->text(), QStringLiteral("open/close"));
+
+    w->Comm1().setCommPort(2);
+    for (int press = 0; press < 2; ++press) {
+        click(w->controls().get<QPushButton>("Command1", 0));
+        QVERIFY(w->Comm1().portOpen());
+        QCOMPARE(line->text(), QStringLiteral("Open"));
+        QCOMPARE(colour(line), kBlueText);
+        QCOMPARE(label(w, "Label7", 4)->text(), QStringLiteral("Port : 2"));
+    }
+    for (int press = 0; press < 2; ++press) {
+        click(w->controls().get<QPushButton>("Command1", 1));
+        QVERIFY(!w->Comm1().portOpen());
+        QCOMPARE(line->text(), QStringLiteral("Close"));
+        QCOMPARE(colour(line), kRedText);
+    }
+    QCOMPARE(h.boxes.shown.size(), 1);
+    QCOMPARE(w->LastOpenError, QStringLiteral("Invalid port number")); // only the demo clears it
+}
+
+void TstWindows::refusals_data()
+{
+    QTest::addColumn<QString>("how"); // a menu entry, or what is done in a window
+    QTest::addColumn<bool>("open");   // the port when the entry is chosen
+    QTest::addColumn<ShownBox>("box");
+    QTest::addColumn<QString>("stays"); // the window still open afterwards
+    const ShownBox usual{ShownBox::Message, kUsual, 4, "message"};
+    const auto row = [](const char* name, const char* how, bool open, const ShownBox& box,
+                        const char* stays = "") {
+        QTest::newRow(name) << QString::fromLatin1(how) << open << box
+                            << QString::fromLatin1(stays);
+    };
+    row("&DSP800", "NUMDSP800", false, usual);
+    row("reset", "numall", false, usual);
+    row("show demo", "numrun", false, usual);
+    row("upper demo line", "numsave", false, usual);
+    row("lower demo line", "numlow", false, usual);
+    row("clear upper line", "numupperline", false,
+        {ShownBox::Message, "Port not open...", 4, "message"});
+    row("clear lower line", "numlowerline", false, usual);
+    row("Display set", "numbaudrate", false, usual);
+    row("character set", "numinterset", false, usual);
+    row("Communication set while open", "numcomm", true,
+        {ShownBox::Message, "Please Close the port first", 4, "message"});
+    row("Interactive Demo, No", "numedmo", false,
+        {ShownBox::StandardYesNo, "Port not open...\rNow, Want To Open the Port?", 0, "VQ3360"});
+    row("character set OK, port closed meanwhile", "FormInt OK", true, usual, "vq::FormInt");
+    row("character set OK, main window gone", "FormInt OK, main gone", true, usual, "vq::FormInt");
+    row("Display set OK, port closed meanwhile", "FormBaud OK", true,
+        {ShownBox::Message, "ComPort Not Open errno:8018", 4, "Message"}, "vq::FormBaud");
+    row("typing, port closed meanwhile", "type", true, usual, "vq::DATASAVE");
+    row("Clear, port closed meanwhile", "Clear", true, usual, "vq::DATASAVE");
+    row("AD&M787, device gone", "device gone", true,
+        {ShownBox::Message, "Device unavailable!", 4, "Error"});
+}
+
+void TstWindows::refusals()
+{
+    QFETCH(QString, how);
+    QFETCH(bool, open);
+    QFETCH(ShownBox, box);
+    QFETCH(QString, stays);
+    Harness h;
+    Formall* w = h.start();
+    if (open)
+        w->Command1_Click(0);
+    QWidget* window = nullptr;
+    if (how.startsWith(QLatin1String("FormInt")))
+        window = FormInt::showDialog(h.ctx());
+    else if (how == QLatin1String("FormBaud OK"))
+        window = FormBaud::showDialog(h.ctx());
+    else if (how == QLatin1String("type") || how == QLatin1String("Clear"))
+        window = DATASAVE::showDemo(h.ctx());
+    auto* keyin = window ? window->findChild<QPlainTextEdit*>("keyin") : nullptr;
+    if (keyin)
+        typeInto(keyin, QStringLiteral("ab"));
+    const qsizetype before = h.written.size();
+    if (how == QLatin1String("device gone")) {
+        w->menuEntry("NUMUTCS")->trigger();
+        h.port->failNextWrite(err::DeviceUnavailable);
+        w->menuEntry("NUMADM787")->trigger();
+        QCOMPARE(h.state.ClearCmd, hex("1F")); // kept from the last emulation that went out
+        QCOMPARE(label(w, "Label7", 1)->text(), QStringLiteral("Close"));
+    } else if (window) {
+        if (how.endsWith(QLatin1String("main gone")))
+            QVERIFY(w->close());
+        else
+            w->Command1_Click(1);
+        if (how == QLatin1String("type"))
+            typeInto(keyin, QStringLiteral("c"));
+        else
+            click(button(window, how == QLatin1String("Clear") ? "clear" : "CmdOk"));
+        if (keyin)
+            QCOMPARE(keyin->toPlainText(), QStringLiteral("ab")); // the refused key stays out
+    } else {
+        QVERIFY(w->menuEntry(how));
+        w->menuEntry(how)->trigger();
+    }
+    QCOMPARE(h.boxes.shown, QList<ShownBox>{box});
+    QCOMPARE(h.written.size(), before + (how == QLatin1String("device gone") ? 1 : 0));
+    QCOMPARE(shown("vq::FormInt").size(), stays == QLatin1String("vq::FormInt") ? 1 : 0);
+    QCOMPARE(shown("vq::FormBaud").size(), stays == QLatin1String("vq::FormBaud") ? 1 : 0);
+    QCOMPARE(shown("vq::DATASAVE").size(), stays == QLatin1String("vq::DATASAVE") ? 1 : 0);
+    QCOMPARE(shown("vq::FormSet").size(), 0);
+}
+
+void TstWindows::windowKinds_data()
+{
+    QTest::addColumn<QString>("how");
+    QTest::addColumn<QString>("kind");
+    QTest::addColumn<bool>("modal");
+    // clang-format off
+    QTest::newRow("Display set") << "numbaudrate" << "vq::FormBaud" << false;
+    QTest::newRow("character set") << "numinterset" << "vq::FormInt" << false;
+    QTest::newRow("Interactive Demo") << "numedmo" << "vq::DATASAVE" << false;
+    QTest::newRow("About") << "numabout" << "vq::FormAbout" << false;
+    QTest::newRow("Communication set, closed") << "numcomm" << "vq::FormSet" << true;
+    QTest::newRow("Set, open") << "Set" << "vq::FormSet" << true;
+    QTest::newRow("settings label, open") << "Label7" << "vq::FormSet" << true;
+    // clang-format on
+}
+
+void TstWindows::windowKinds()
+{
+    QFETCH(QString, how);
+    QFETCH(QString, kind);
+    QFETCH(bool, modal);
+    Harness h;
+    Formall* w = h.start();
+    if (how != QLatin1String("numcomm"))
+        w->Command1_Click(0);
+    const auto choose = [&] {
+        if (how == QLatin1String("Set"))
+            click(w->controls().get<QPushButton>("Command3"));
+        else if (how == QLatin1String("Label7"))
+            QTest::mouseClick(label(w, "Label7", 2), Qt::LeftButton);
+        else
+            w->menuEntry(how)->trigger();
+    };
+    if (modal) {
+        QString seen;
+        WhenModal box([&](QWidget* b) {
+            seen = QString::fromLatin1(b->metaObject()->className());
+            dismiss(b);
+        });
+        choose();
+        QCOMPARE(seen, kind);
+        QCOMPARE(shown(qPrintable(kind)).size(), 0);
+        return;
+    }
+    choose();
+    QVERIFY(!QApplication::activeModalWidget());
+    const QList<QWidget*> first = shown(qPrintable(kind));
+    QCOMPARE(first.size(), 1);
+    const QPoint at = first[0]->pos();
+    choose();
+    QCOMPARE(shown(qPrintable(kind)), first); // brought to the front, not made again
+    QCOMPARE(first[0]->pos(), at);
+    // The main window still takes its presses beside it.
+    click(w->controls().get<QPushButton>("Command1", 1));
+    QVERIFY(!w->Comm1().portOpen());
+    QVERIFY(h.boxes.shown.isEmpty());
+    if (kind == QLatin1String("vq::FormAbout")) {
+        QTest::keyClick(first[0], Qt::Key_Return); // OK is the default button
+        QTRY_COMPARE(shown("vq::FormAbout").size(), 0);
+    }
+}
+
+void TstWindows::preselections_data()
+{
+    QTest::addColumn<QString>("baudText");
+    QTest::addColumn<QString>("frameText");
+    QTest::addColumn<int>("portNumber");
+    QTest::addColumn<QString>("baud"); // captions of the options chosen on load
+    QTest::addColumn<QString>("frame");
+    QTest::addColumn<int>("item");
+    // clang-format off
+    QTest::newRow("start values") << "9600" << "n,8,1" << 1 << "9600" << " N_8_1" << 0;
+    QTest::newRow("E,7,1 on COM3") << "19200" << "E,7,1" << 3 << "19200" << " E_7_1" << 2;
+    QTest::newRow("o,7,1 on COM6") << "38400" << "o,7,1" << 6 << "38400" << " O_7_1" << 5;
+    QTest::newRow("no port") << "300" << "O,8,1" << 0 << "300" << " O_8_1" << -1;
+    QTest::newRow("110, framing in lower case") << "110" << "e,8,1" << 2 << "" << " E_8_1" << 1;
+    QTest::newRow("nothing matches") << "115200" << "N,8,2" << 4 << "" << "" << 3;
+    // clang-format on
+}
+
+// The PC dialog loads the variables, and the display's dialog offers the same line.
+void TstWindows::preselections()
+{
+    QFETCH(QString, baudText);
+    QFETCH(QString, frameText);
+    QFETCH(int, portNumber);
+    QFETCH(QString, baud);
+    QFETCH(QString, frame);
+    QFETCH(int, item);
+    Harness h;
+    Formall* w = h.start();
+    h.state.BaudText = baudText;
+    h.state.FrameText = frameText;
+    h.state.PortNumber = qint16(portNumber);
+    h.state.PortSettings = baudText + u',' + frameText;
+    QVERIFY(withFormSet(
+        [w] { w->Command3_Click(); },
+        [&](FormSet* d) {
+            QCOMPARE(checkedCaption(d->controls(), "Frame1"), baud);
+            QCOMPARE(checkedCaption(d->controls(), "Frame2"), frame);
+            QCOMPARE(d->listIndex(), item);
+            QCOMPARE(d->controls().get<QComboBox>("Combo1")->currentIndex(), item);
+            QCOMPARE(d->controls().get<QLineEdit>("com1")->text(), QString::number(portNumber));
+            QCOMPARE(d->controls().get<QLineEdit>("baud1")->text(), h.state.PortSettings);
+        }));
+    FormBaud* d = FormBaud::showDialog(h.ctx());
+    QCOMPARE(checkedCaption(d->controls(), "Frame1"), baud);
+    QCOMPARE(checkedCaption(d->controls(), "Frame2"), frame);
+    QVERIFY(!FormInt::showDialog(h.ctx())->selectedOption());
+}
+
+void TstWindows::pcSettings_data()
+{
+    QTest::addColumn<bool>("open");
+    QTest::addColumn<QString>("item"); // "Down,Down" picks from the list; other text is typed
+    QTest::addColumn<QList<int>>("options");
+    QTest::addColumn<QString>("closing");  // after Set OK (or without it): Exit, Escape
+    QTest::addColumn<QString>("settings"); // PortSettings afterwards
+    QTest::addColumn<int>("portNumber");   // PortNumber afterwards
+    QTest::addColumn<QString>("box");      // the standard box, if any
+    QTest::addColumn<QString>("line");     // the settings line once closed
+    // clang-format off
+    QTest::newRow("COM3 19200 E_7_1") << false << "Down,Down" << QList<int>{7, 11} << "Exit"
+        << "19200,E,7,1" << 3 << "" << "19200,e,7,1|Port : 3";
+    QTest::newRow("an item's name typed") << false << "Com3" << QList<int>{3, 13} << "Exit"
+        << "1200,O,7,1" << 0 << "Invalid port number" << "1200,o,7,1|Port : 1";
+    QTest::newRow("another port while open") << true << "Down" << QList<int>{3, 9} << "Exit"
+        << "1200,N,7,1" << 2 << "Port already open" << "1200,n,7,1|Port : 1";
+    QTest::newRow("Escape applies nothing") << false << "Down" << QList<int>{1, 12} << "Escape"
+        << "9600,n,8,1" << 1 << "" << "9600,n,8,1|Port : 1";
+    // clang-format on
+}
+
+void TstWindows::pcSettings()
+{
+    QFETCH(bool, open);
+    QFETCH(QString, item);
+    QFETCH(QList<int>, options);
+    QFETCH(QString, closing);
+    QFETCH(QString, settings);
+    QFETCH(int, portNumber);
+    QFETCH(QString, box);
+    QFETCH(QString, line);
+    Harness h;
+    Formall* w = h.start();
+    if (open)
+        w->Command1_Click(0);
+    const auto choose = [&](FormSet* d) {
+        auto* combo = d->controls().get<QComboBox>("Combo1");
+        if (item.startsWith(QLatin1String("Down"))) {
+            for (qsizetype i = 0; i < item.split(u',').size(); ++i)
+                QTest::keyClick(combo, Qt::Key_Down);
+        } else {
+            combo->lineEdit()->selectAll();
+            QTest::keyClicks(combo->lineEdit(), item);
+        }
+        for (int n : options)
+            click(option(d, n));
+        if (closing == QLatin1String("Escape"))
+            return QTest::keyClick(d, Qt::Key_Escape);
+        click(d->controls().get<QPushButton>("CmdOk"));
+        QVERIFY(d->isVisible()); // Set OK leaves the dialog open
+        // The hidden fields show what was applied; a failure leaves them as they were.
+        QCOMPARE(d->controls().get<QLineEdit>("com1")->text(),
+                 box.isEmpty() ? QString::number(portNumber) : QStringLiteral("1"));
+        QCOMPARE(label(w, "Label7", 4)->text(), QStringLiteral("Port : 1")); // not yet refreshed
+        click(d->controls().get<QPushButton>("CmdCancel"));
+    };
+    QVERIFY(withFormSet([w] { w->Command3_Click(); }, choose));
+    QCOMPARE(h.state.PortSettings, settings);
+    QCOMPARE(h.state.PortNumber, portNumber);
+    QList<ShownBox> expected;
+    if (!box.isEmpty())
+        expected << ShownBox{ShownBox::StandardOk, box, 0, "VQ3360"};
+    QCOMPARE(h.boxes.shown, expected);
+    QCOMPARE(label(w, "Label7", 3)->text() + u'|' + label(w, "Label7", 4)->text(), line);
+    QCOMPARE(w->Comm1().portOpen(), open);
+}
+
+void TstWindows::interactiveStart_data()
+{
+    QTest::addColumn<bool>("open");
+    QTest::addColumn<bool>("com1Missing");
+    QTest::addColumn<bool>("demo");
+    // clang-format off
+    QTest::newRow("open port, an old failure on record") << true << false << true;
+    QTest::newRow("Yes opens it") << false << false << true;
+    QTest::newRow("Yes, but COM1 names no port") << false << true << false;
+    // clang-format on
+}
+
+void TstWindows::interactiveStart()
+{
+    QFETCH(bool, open);
+    QFETCH(bool, com1Missing);
+    QFETCH(bool, demo);
+    Harness h;
+    if (com1Missing)
+        h.missing = {1};
+    Formall* w = h.start();
+    if (open)
+        w->Command1_Click(0);
+    w->LastOpenError = QStringLiteral("Invalid port number"); // from an earlier press
+    h.boxes.yesNoAnswers = {true};
+    w->menuEntry("numedmo")->trigger();
+    QCOMPARE(h.ctx().window<DATASAVE>() != nullptr, demo);
+    QCOMPARE(w->Comm1().portOpen(), demo);
+    QCOMPARE(w->LastOpenError, QString());
+    QCOMPARE(h.boxes.shown.size(), open ? 0 : com1Missing ? 2 : 1);
+}
+
+void TstWindows::mainWindowMadeAnew_data()
+{
+    QTest::addColumn<QString>("leaving");
+    QTest::addColumn<bool>("mainClosed");
+    // clang-format off
+    QTest::newRow("character set Cancel, main hidden") << "FormInt" << false;
+    QTest::newRow("character set Cancel, main closed") << "FormInt" << true;
+    QTest::newRow("demo Exit, main closed") << "DATASAVE" << true;
+    // clang-format on
+}
+
+void TstWindows::mainWindowMadeAnew()
+{
+    QFETCH(QString, leaving);
+    QFETCH(bool, mainClosed);
+    Harness h;
+    QPointer<Formall> w = h.start();
+    w->Command1_Click(0);
+    QWidget* window = leaving == QLatin1String("FormInt")
+                          ? static_cast<QWidget*>(FormInt::showDialog(h.ctx()))
+                          : DATASAVE::showDemo(h.ctx());
+    h.state.ClearCmd = "\x1f";
+    if (mainClosed)
+        QVERIFY(w->close());
+    else
+        w->hide();
+    QTRY_COMPARE(h.main() == nullptr, mainClosed);
+    QCOMPARE(h.ctx().port().portOpen(), !mainClosed); // a closed main window took its port along
+    click(button(window, leaving == QLatin1String("FormInt") ? "Command2" : "cancel"));
+    QTRY_COMPARE(shown(qPrintable("vq::" + leaving)).size(), 0);
+    QVERIFY(h.main() && h.main()->isVisible());
+    QCOMPARE(h.portsMade, mainClosed ? 2 : 1);
+    // Made anew, the main window runs start-up again.
+    QCOMPARE(h.state.ClearCmd, mainClosed ? hex("0C") : hex("1F"));
+    QVERIFY(h.written.isEmpty());
+}
+
+void TstWindows::endAndClose()
+{
+    Harness h;
+    Formall* w = h.start();
+    w->Command1_Click(0);
+    FakePort* port = h.port;
+    click(w->controls().get<QPushButton>("Command2"));
+    QCOMPARE(port->events.last(), QStringLiteral("close"));
+    QCOMPARE(h.ends, 1);
+
+    w->Command1_Click(0);
+    QStringList* events = &h.port->events;
+    QVERIFY(w->close());
+    QCOMPARE(events->last(), QStringLiteral("close"));
+    QTRY_VERIFY(!h.main());
+    try {
+        h.ctx().port().output("x");
+        QFAIL("a write with no main window went out");
+    } catch (const CommError& e) {
+        QCOMPARE(e.number(), err::PortNotOpen);
+    }
+}
+
+// The system's own boxes through the real window.
+void TstWindows::boxes()
+{
+    Harness h(Harness::Real);
+    Boxes& boxes = h.ctx().boxes();
+    int nestedResult = -1;
+    QString nestedText = QStringLiteral("unset");
+    WhenModal first([&](QWidget* box) {
+        auto* msg = qobject_cast<MsgWindow*>(box);
+        QVERIFY(msg);
+        // A second box while one is open gets nothing and leaves the open one as it is.
+        nestedResult = boxes.ShowMessage(QStringLiteral("other"), 4, QStringLiteral("t"));
+        nestedText = boxes.ShowInput(QStringLiteral("p"), QStringLiteral("t"), QString());
+        QCOMPARE(msg->label1()->text(), kUsual);
+        QWidget* focused = msg->focusWidget() ? msg->focusWidget() : msg;
+        QTest::keyClick(focused, Qt::Key_Escape); // no cancel button
+        QVERIFY(msg->isVisible());
+        QTest::keyClick(focused, Qt::Key_Return);
+    });
+    QCOMPARE(boxes.ShowMessage(kUsual, 4, QStringLiteral("message")), 10);
+    QCOMPARE(nestedResult, 0);
+    QCOMPARE(nestedText, QString());
+
+    const QString longText(70000, u'x');
+    for (const QString how : {"close box", "Ok, 70,000 characters"}) {
+        WhenModal input([&](QWidget* box) {
+            auto* msg = qobject_cast<MsgWindow*>(box);
+            QVERIFY(msg);
+            msg->text1()->setText(longText);
+            if (how == QLatin1String("close box"))
+                msg->close();
+            else
+                click(msg->button(MsgControl::Command1));
+        });
+        const QString got = boxes.ShowInput(QStringLiteral("p"), QStringLiteral("t"), QString());
+        QCOMPARE(got.size(), how == QLatin1String("close box") ? 0 : longText.size());
+    }
+}
+
+QTEST_MAIN(TstWindows)
+#include "tst_windows.moc"

@@ -1,0 +1,505 @@
+// The byte tables, once: the utility's real windows, offscreen, with COM1 on the virtual display
+// running headless as a child process. Every row drives the windows as an operator would and
+// compares what the display decoded with the bytes the tables give.
+#include "app/formset.h"
+#include "demo/datasave.h"
+#include "dialogs/msgwindow.h"
+#include "display/formbaud.h"
+#include "display/formint.h"
+#include "harness.h"
+#include "modal.h"
+#include "ui/formbuilder.h"
+#include "util.h"
+#include "vdisplay.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QFileInfo>
+#include <QJsonObject>
+#include <QMessageBox>
+#include <QPlainTextEdit>
+#include <QPointer>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QTest>
+#include <QTimer>
+
+using namespace vq;
+using namespace vq::test;
+
+namespace {
+
+const QString kShow = QStringLiteral("show_demo 02 05 44 08 03");
+
+// Each event as "name BYTES": the bytes are the tables' own, the name what the display made
+// of them.
+QStringList heardAs(const QList<QJsonObject>& events)
+{
+    QStringList out;
+    for (const QJsonObject& e : events)
+        out << e.value("event").toString() + u' ' + e.value("bytes").toString();
+    return out;
+}
+
+// line: '1' upper, '2' lower.
+QString stored(char line, const QString& text)
+{
+    return "store_line " + hexOf(hex("02 05 4C") + line + text.toLatin1() + '\x03');
+}
+
+// The option at a place of the character set grid (column 1..3, row 1..6), found where an
+// operator sees it: the two "Factory define" options share their caption.
+QRadioButton* charsetOptionAt(QWidget* dialog, int column, int row)
+{
+    constexpr int kLeft[] = {360, 2520, 5040}; // twips, as designed
+    return qobject_cast<QRadioButton*>(
+        dialog->childAt(px(kLeft[column - 1]) + 2, px(840 + 600 * (row - 1)) + 2));
+}
+
+// One operator action in the interactive demo and what the display hears of it.
+struct Step {
+    QString key; // typed key by key, or <BS>, <Enter>, <Clear>
+    QStringList events;
+    QString box; // the text box afterwards
+};
+
+QList<Step> typingThenClear(const QStringList& clear)
+{
+    return {
+        {"Hi", {"text 48", "text 69"}, "Hi"},
+        {"é", {"text E9"}, "Hié"},
+        {"<BS>", {"cursor 08"}, "Hi"},
+        {"€", {"text 3F"}, "Hi€"}, // beyond Latin-1
+        {"<Enter>", {"cursor 0D"}, "Hi€\n"},
+        {"J", {"text 4A"}, "Hi€\nJ"},
+        {"<Clear>", clear + QStringList{"cursor 0D"}, ""},
+    };
+}
+
+// A persistent-demo entry; with `how` (Ok, Enter, Cancel) it asks for a text in the input box.
+struct Act {
+    QString entry;
+    QString text;
+    QString how;
+};
+
+} // namespace
+
+Q_DECLARE_METATYPE(Step)
+Q_DECLARE_METATYPE(Act)
+
+class TstWire : public QObject {
+    Q_OBJECT
+private slots:
+    void initTestCase();
+    void cleanupTestCase() { stopAll(); }
+    void init();
+    void cleanup();
+
+    void displayBesideUtility();
+    void emulation_data();
+    void emulation();
+    void displayLine_data();
+    void displayLine();
+    void charset_data();
+    void charset();
+    void persistentDemo_data();
+    void persistentDemo();
+    void interactiveOffersToOpen_data();
+    void interactiveOffersToOpen();
+
+private:
+    Formall* main() const { return m_h->main(); }
+    QPushButton* portButton(int index) const
+    {
+        return main()->controls().get<QPushButton>("Command1", index);
+    }
+    QStringList heard(qsizetype count) { return heardAs(m_display->events(count)); }
+    bool trigger(const QString& entry)
+    {
+        QAction* action = main()->menuEntry(entry);
+        if (action)
+            action->trigger();
+        return action;
+    }
+    bool okDisplaySettings();
+    bool setPcBaud(int option);
+    bool startAll();
+    void stopAll()
+    {
+        m_h.reset(); // closes the port before the display goes
+        m_display.reset();
+    }
+
+    std::unique_ptr<VirtualDisplay> m_display;
+    std::unique_ptr<Harness> m_h;
+    QTimer m_watchdog;
+    QPointer<QWidget> m_lastModal;
+    QStringList m_stuck;
+};
+
+void TstWire::initTestCase()
+{
+    QVERIFY(startAll());
+    // A box nobody answers would hang the run: close it after a long while and fail.
+    connect(&m_watchdog, &QTimer::timeout, this, [this] {
+        QWidget* box = QApplication::activeModalWidget();
+        if (box && box == std::exchange(m_lastModal, box)) {
+            m_stuck << box->windowTitle();
+            dismiss(box);
+        }
+    });
+    m_watchdog.start(kPatienceMs);
+}
+
+void TstWire::init()
+{
+    QVERIFY(m_h);
+    m_h->start();
+    if (!main()->Comm1().portOpen())
+        click(portButton(0));
+    QVERIFY2(main()->Comm1().portOpen(), qPrintable(main()->LastOpenError));
+    QCOMPARE(main()->Comm1().settings(), QStringLiteral("9600,n,8,1"));
+}
+
+void TstWire::cleanup()
+{
+    m_display->release();
+    // A row that failed half-way may leave the two sides at other speeds: start afresh.
+    if (QTest::currentTestFailed()) {
+        stopAll();
+        QVERIFY(startAll());
+    } else {
+        delete m_h->ctx().window<DATASAVE>();
+        delete m_h->ctx().window<FormBaud>();
+        delete m_h->ctx().window<FormInt>();
+    }
+    const QStringList stuck = std::exchange(m_stuck, {});
+    QVERIFY2(stuck.isEmpty(), qPrintable("unanswered box: " + stuck.join(", ")));
+}
+
+bool TstWire::startAll()
+{
+    m_display = std::make_unique<VirtualDisplay>();
+    if (!m_display->start())
+        return false;
+    PortMap map;
+    map.devices.insert(1, m_display->path());
+    for (int n = 2; n <= 6; ++n)
+        map.devices.insert(n, QStringLiteral("/nonexistent/com%1").arg(n));
+    m_h = std::make_unique<Harness>(map, Harness::Real);
+    return QTest::qWaitForWindowExposed(m_h->start());
+}
+
+// OK with the display held, so the baud and framing commands reach it in one read.
+bool TstWire::okDisplaySettings()
+{
+    auto* dialog = m_h->ctx().window<FormBaud>();
+    if (!dialog || !m_display->hold())
+        return false;
+    click(dialog->controls().get<QPushButton>("CmdOk"));
+    m_display->release();
+    return true;
+}
+
+// The PC side's rate as the operator changes it: close the port, "Communication set", pick
+// the rate, "Set OK", "Exit", open the port again.
+bool TstWire::setPcBaud(int option)
+{
+    click(portButton(1));
+    bool picked = false;
+    WhenModal set([&](QWidget* box) {
+        auto* form = qobject_cast<FormSet*>(box);
+        if (!form) {
+            dismiss(box);
+            return;
+        }
+        click(form->controls().get<QRadioButton>(QStringLiteral("Option%1").arg(option)));
+        click(form->controls().get<QPushButton>("CmdOk"));
+        click(form->controls().get<QPushButton>("CmdCancel"));
+        picked = true;
+    });
+    trigger("numcomm"); // picked tells whether it was there
+    click(portButton(0));
+    return picked && main()->Comm1().portOpen();
+}
+
+void TstWire::displayBesideUtility()
+{
+    // scripts/run.sh starts the display only when it finds it beside the utility.
+    QCOMPARE(QFileInfo(QStringLiteral(VQ_VDISPLAY_EXE)).absolutePath(),
+             QFileInfo(QStringLiteral(VQ_APP_EXE)).absolutePath());
+}
+
+void TstWire::emulation_data()
+{
+    QTest::addColumn<QString>("before");
+    QTest::addColumn<QString>("entry");
+    QTest::addColumn<QString>("caption");
+    QTest::addColumn<QString>("expected");
+    QTest::addColumn<QList<Step>>("steps"); // in the interactive demo afterwards
+    const auto row = [](const char* entry, const char* caption, const char* bytes,
+                        const QStringList& clear) {
+        QTest::newRow(caption) << QString() << entry << caption << "emulation " + QString(bytes)
+                               << typingThenClear(clear);
+    };
+    const QStringList formFeed{"clear 0C"};
+    row("numZtk", "Z&TK", "02 05 43 37 03", formFeed);
+    row("NUMDSP800", "&DSP800", "02 05 43 30 03", {"clear 04 01 43 31 58 17"});
+    row("NUMPOS", "ESC/&POS", "02 05 43 31 03", formFeed);
+    row("NUMADM788", "A&DM788", "02 05 43 32 03", formFeed);
+    row("NUMADM787", "AD&M787", "02 05 43 33 03", formFeed);
+    row("NUMAEDEX", "AEDE&X", "02 05 43 34 03", {}); // no clear sequence: CR alone
+    row("NUMUTCP", "UTC/&P", "02 05 43 35 03", {"clear 1F"});
+    row("NUMUTCS", "UTC/&S", "02 05 43 36 03", {"clear 1F"});
+    // The reset keeps the clear sequence of the emulation before it, which ZTK does not know.
+    QTest::newRow("reset after UTC/&S")
+        << "NUMUTCS"
+        << "numall"
+        << "&Reset  pole display settings to default"
+        << "reset 02 05 07 31 03" << typingThenClear({"control 1F"});
+}
+
+void TstWire::emulation()
+{
+    QFETCH(QString, before);
+    QFETCH(QString, entry);
+    QFETCH(QString, caption);
+    QFETCH(QString, expected);
+    QFETCH(QList<Step>, steps);
+    if (!before.isEmpty())
+        QVERIFY(trigger(before) && heard(1).size() == 1);
+    QAction* action = main()->menuEntry(entry);
+    QVERIFY(action);
+    QCOMPARE(action->text(), caption);
+    action->trigger();
+    QCOMPARE(heard(1), QStringList{expected});
+
+    QVERIFY(trigger("numedmo"));
+    DATASAVE* demo = m_h->ctx().window<DATASAVE>();
+    QVERIFY(demo);
+    auto* box = demo->controls().get<QPlainTextEdit>("keyin");
+    QVERIFY(box);
+    for (const Step& step : steps) {
+        if (step.key == QLatin1String("<BS>"))
+            QTest::keyClick(box, Qt::Key_Backspace);
+        else if (step.key == QLatin1String("<Enter>"))
+            QTest::keyClick(box, Qt::Key_Return);
+        else if (step.key == QLatin1String("<Clear>"))
+            click(demo->controls().get<QPushButton>("clear"));
+        else
+            typeInto(box, step.key);
+        QCOMPARE(heard(step.events.size()), step.events);
+        QCOMPARE(box->toPlainText(), step.box);
+    }
+}
+
+void TstWire::displayLine_data()
+{
+    QTest::addColumn<int>("baudOption");
+    QTest::addColumn<int>("baud");
+    QTest::addColumn<int>("frameOption");
+    QTest::addColumn<QString>("framing");
+    QTest::addColumn<QStringList>("expected");
+    const auto row = [](int baudOption, int baud, const char* baudBytes, int frameOption,
+                        const char* framing, const char* frameBytes) {
+        QTest::addRow("%d %s", baud, framing)
+            << baudOption << baud << frameOption << framing
+            << QStringList{"display_baud " + QString(baudBytes),
+                           "display_framing " + QString(frameBytes)};
+    };
+    row(1, 300, "02 05 42 35 03", 9, "N_8_1", "02 05 50 31 03");
+    row(2, 600, "02 05 42 34 03", 10, "N_7_1", "02 05 50 32 03");
+    row(3, 1200, "02 05 42 33 03", 11, "E_8_1", "02 05 50 33 03");
+    row(4, 2400, "02 05 42 32 03", 12, "E_7_1", "02 05 50 34 03");
+    row(5, 4800, "02 05 42 31 03", 13, "O_8_1", "02 05 50 35 03");
+    row(6, 9600, "02 05 42 30 03", 14, "O_7_1", "02 05 50 36 03");
+    row(7, 19200, "02 05 42 37 03", 10, "N_7_1", "02 05 50 32 03");
+    row(8, 38400, "02 05 42 36 03", 13, "O_8_1", "02 05 50 35 03");
+}
+
+// The display to the new line, then the PC to its rate, as an operator must; then both back.
+void TstWire::displayLine()
+{
+    QFETCH(int, baudOption);
+    QFETCH(int, baud);
+    QFETCH(int, frameOption);
+    QFETCH(QString, framing);
+    QFETCH(QStringList, expected);
+    const auto option = [this](int n) {
+        return m_h->ctx().window<FormBaud>()->controls().get<QRadioButton>(
+            QStringLiteral("Option%1").arg(n));
+    };
+    QVERIFY(trigger("numbaudrate"));
+    QVERIFY(m_h->ctx().window<FormBaud>());
+    QCOMPARE(option(baudOption)->text(), QString::number(baud));
+    QCOMPARE(option(frameOption)->text().trimmed(), framing);
+    click(option(baudOption));
+    click(option(frameOption));
+    QVERIFY(okDisplaySettings());
+    QCOMPARE(heard(2), expected);
+    QTRY_VERIFY_WITH_TIMEOUT(!m_h->ctx().window<FormBaud>(), kPatienceMs);
+    if (baud == 9600)
+        return;
+
+    QVERIFY(setPcBaud(baudOption == 8 ? 14 : baudOption)); // 38400 sits apart there
+    QCOMPARE(main()->Comm1().settings(), QStringLiteral("%1,n,8,1").arg(baud));
+    QVERIFY(trigger("numbaudrate"));
+    QVERIFY(m_h->ctx().window<FormBaud>());
+    QVERIFY(option(baudOption)->isChecked()); // loaded from the PC side
+    click(option(6));
+    QVERIFY(okDisplaySettings());
+    QCOMPARE(heard(2),
+             (QStringList{"display_baud 02 05 42 30 03", "display_framing 02 05 50 31 03"}));
+    QVERIFY(setPcBaud(6));
+    QVERIFY(trigger("numrun"));
+    QCOMPARE(heard(1), QStringList{kShow});
+}
+
+void TstWire::charset_data()
+{
+    QTest::addColumn<int>("column"); // 0: none chosen
+    QTest::addColumn<int>("row");
+    QTest::addColumn<QString>("caption");
+    QTest::addColumn<QString>("bytes");
+    const auto row = [](int column, int row, const char* caption, const char* code) {
+        QTest::addRow("%s (%d,%d)", caption, column, row)
+            << column << row << caption << QStringLiteral("02 05 53 %1 03").arg(code);
+    };
+    row(1, 1, "U.S.A", "30");
+    row(1, 2, "FRANCE", "31");
+    row(1, 3, "GERMANY", "32");
+    row(1, 4, "U.K", "33");
+    row(2, 1, "DENMARK I", "34");
+    row(2, 3, "SWEDEN", "35");
+    row(1, 5, "ITALY", "36");
+    row(1, 6, "SPAIN", "37");
+    row(2, 4, "JAPAN", "38");
+    row(3, 2, "NORWAY", "39");
+    row(2, 2, "DENMARK II", "3A");
+    row(3, 1, "SLAVONIC", "3B");
+    row(3, 3, "RUSSIA", "3C");
+    row(3, 5, "Factory define", "3D");
+    row(3, 4, "Factory define", "3E");
+    row(2, 5, "User define pattern", "3F");
+    row(0, 0, "none chosen", "3F");
+}
+
+void TstWire::charset()
+{
+    QFETCH(int, column);
+    QFETCH(int, row);
+    QFETCH(QString, caption);
+    QFETCH(QString, bytes);
+    QVERIFY(trigger("numinterset"));
+    FormInt* dialog = m_h->ctx().window<FormInt>();
+    QVERIFY(dialog);
+    if (column) {
+        QRadioButton* button = charsetOptionAt(dialog, column, row);
+        QVERIFY(button);
+        QCOMPARE(button->text().simplified(), caption);
+        click(button);
+    }
+    click(dialog->controls().get<QPushButton>("CmdOk"));
+    QCOMPARE(heard(1), QStringList{"charset " + bytes});
+}
+
+void TstWire::persistentDemo_data()
+{
+    QTest::addColumn<QList<Act>>("acts");
+    QTest::addColumn<QStringList>("expected"); // before the show that ends every row
+    QString long250;
+    for (int i = 0; i < 250; ++i)
+        long250 += QChar(u'A' + i % 26);
+
+    QTest::newRow("upper and lower by Ok")
+        << QList<Act>{{"numsave", "abc", "Ok"}, {"numlow", "xyz", "Ok"}}
+        << QStringList{stored('1', "abc"), stored('2', "xyz")};
+    QTest::newRow("Enter in the field")
+        << QList<Act>{{"numsave", "Hello", "Enter"}, {"numlow", "World", "Enter"}}
+        << QStringList{stored('1', "Hello"), stored('2', "World")};
+    QTest::newRow("Latin-1") << QList<Act>{{"numsave", "Café Grüße", "Ok"}}
+                             << QStringList{stored('1', "Café Grüße")};
+    QTest::newRow("blanks are text")
+        << QList<Act>{{"numlow", "   ", "Ok"}} << QStringList{stored('2', "   ")};
+    QTest::newRow("250 characters whole")
+        << QList<Act>{{"numsave", long250, "Ok"}} << QStringList{stored('1', long250)};
+    QTest::newRow("Cancel sends nothing")
+        << QList<Act>{{"numsave", "Kept", "Ok"}, {"numsave", "Gone", "Cancel"}}
+        << QStringList{stored('1', "Kept")};
+    QTest::newRow("empty sends nothing") << QList<Act>{{"numlow", "", "Ok"}} << QStringList{};
+    QTest::newRow("clear upper") << QList<Act>{{"numupperline", "", ""}}
+                                 << QStringList{"clear_line 02 05 07 32 03"};
+    QTest::newRow("clear lower") << QList<Act>{{"numlowerline", "", ""}}
+                                 << QStringList{"clear_line 02 05 07 33 03"};
+}
+
+void TstWire::persistentDemo()
+{
+    QFETCH(QList<Act>, acts);
+    QFETCH(QStringList, expected);
+    for (const Act& act : acts) {
+        if (act.how.isEmpty()) {
+            QVERIFY(trigger(act.entry));
+            continue;
+        }
+        WhenModal input([&](QWidget* w) {
+            auto* box = qobject_cast<MsgWindow*>(w);
+            if (!box) {
+                dismiss(w);
+                return;
+            }
+            typeInto(box->text1(), act.text);
+            if (act.how == QLatin1String("Enter"))
+                QTest::keyClick(box->text1(), Qt::Key_Return);
+            else
+                click(box->button(act.how == QLatin1String("Cancel") ? MsgControl::Command2
+                                                                     : MsgControl::Command1));
+        });
+        QVERIFY(trigger(act.entry));
+        QVERIFY(input.seen());
+    }
+    // The show goes last, so whatever the row sent has arrived once it is heard.
+    QVERIFY(trigger("numrun"));
+    const QList<QJsonObject> got = m_display->eventsUntil([](const QList<QJsonObject>& events) {
+        return !events.isEmpty() && events.last().value("event") == QLatin1String("show_demo");
+    });
+    QCOMPARE(heardAs(got), expected + QStringList{kShow});
+}
+
+void TstWire::interactiveOffersToOpen_data()
+{
+    QTest::addColumn<bool>("yes");
+    QTest::newRow("Yes") << true;
+    QTest::newRow("No") << false;
+}
+
+void TstWire::interactiveOffersToOpen()
+{
+    QFETCH(bool, yes);
+    click(portButton(1));
+    QVERIFY(!main()->Comm1().portOpen());
+    QStringList asked;
+    WhenModal question([&](QWidget* w) {
+        auto* box = qobject_cast<QMessageBox*>(w);
+        if (!box) {
+            dismiss(w);
+            return;
+        }
+        asked = QStringList{box->text(), box->windowTitle()};
+        click(box->button(yes ? QMessageBox::Yes : QMessageBox::No));
+    });
+    QVERIFY(trigger("numedmo"));
+    QVERIFY(question.seen());
+    QCOMPARE(asked, (QStringList{"Port not open...\nNow, Want To Open the Port?", "VQ3360"}));
+    QCOMPARE(main()->Comm1().portOpen(), yes);
+    DATASAVE* demo = m_h->ctx().window<DATASAVE>();
+    QCOMPARE(demo && demo->isVisible(), yes);
+    if (yes) {
+        QTest::keyClick(demo->controls().get<QPlainTextEdit>("keyin"), 'A');
+        QCOMPARE(heard(1), QStringList{"text 41"});
+    }
+}
+
+QTEST_MAIN(TstWire)
+#include "tst_wire.moc"

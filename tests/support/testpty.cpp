@@ -1,0 +1,96 @@
+#include "testpty.h"
+
+#include <cerrno>
+#include <fcntl.h>
+#include <poll.h>
+#include <pty.h>
+#include <termios.h>
+#include <unistd.h>
+
+namespace vq::test {
+
+namespace {
+
+// Only a guard against hanging on a port that sends nothing; no test measures time.
+constexpr int kSilenceMs = 5000;
+
+QByteArray readFor(int fd, qsizetype count)
+{
+    QByteArray data;
+    char buffer[4096];
+    while (data.size() < count) {
+        pollfd p{fd, POLLIN, 0};
+        const int ready = ::poll(&p, 1, kSilenceMs);
+        if (ready < 0 && errno == EINTR)
+            continue;
+        if (ready <= 0)
+            break;
+        const ssize_t n = ::read(fd, buffer, sizeof buffer);
+        if (n < 0 && (errno == EINTR || errno == EAGAIN))
+            continue;
+        if (n <= 0)
+            break;
+        data.append(buffer, n);
+    }
+    return data;
+}
+
+} // namespace
+
+Pty::Pty()
+{
+    termios raw{};
+    ::cfmakeraw(&raw);
+    char name[256] = {};
+    if (::openpty(&m_master, &m_slave, name, &raw, nullptr) != 0) {
+        m_master = m_slave = -1;
+        return;
+    }
+    m_path = QString::fromLocal8Bit(name);
+}
+
+Pty::~Pty()
+{
+    if (m_reader.joinable())
+        m_reader.join();
+    closeMaster();
+    if (m_slave >= 0)
+        ::close(m_slave);
+}
+
+void Pty::startReading(qsizetype count)
+{
+    m_reader = std::thread([this, count] { m_collected = readFor(m_master, count); });
+}
+
+QByteArray Pty::received()
+{
+    if (m_reader.joinable())
+        m_reader.join();
+    return m_collected;
+}
+
+QByteArray Pty::readNow(qsizetype count)
+{
+    return readFor(m_master, count);
+}
+
+void Pty::closeMaster()
+{
+    if (m_master >= 0)
+        ::close(m_master);
+    m_master = -1;
+}
+
+OtherUser::OtherUser() : m_root(::geteuid() == 0)
+{
+    m_active = !m_root || ::seteuid(65534) == 0;
+}
+
+OtherUser::~OtherUser()
+{
+    if (m_root && m_active)
+        (void)::seteuid(0);
+}
+
+} // namespace vq::test

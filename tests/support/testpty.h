@@ -1,0 +1,58 @@
+#pragma once
+
+#include <atomic>
+#include <QByteArray>
+#include <QString>
+#include <thread>
+
+namespace vq::test {
+
+// A pseudo-terminal made for one test: the port under test opens the slave by its path and
+// the test reads the master. The test keeps its own slave descriptor so it can read back the
+// line settings the port gave the device.
+class Pty {
+public:
+    Pty();
+    ~Pty();
+    Pty(const Pty&) = delete;
+    Pty& operator=(const Pty&) = delete;
+
+    bool isValid() const { return m_master >= 0; }
+    QString path() const { return m_path; }
+    int slave() const { return m_slave; }
+
+    // Collects on a thread, so a port that drains while closing finds a reader.
+    void startReading(qsizetype count);
+    // Everything collected; stops early only when the far end is silent far too long.
+    QByteArray received();
+
+    // Waits, without running the event loop, until count bytes are there to read.
+    QByteArray readNow(qsizetype count);
+
+    // The far end goes away, as when a USB adapter is pulled.
+    void closeMaster();
+
+private:
+    int m_master = -1;
+    int m_slave = -1;
+    QString m_path;
+    std::thread m_reader;
+    QByteArray m_collected;
+};
+
+// Root ignores an exclusive open, so a test running as root takes another user's rights while
+// this lives.
+class OtherUser {
+public:
+    OtherUser();
+    ~OtherUser();
+    OtherUser(const OtherUser&) = delete;
+    OtherUser& operator=(const OtherUser&) = delete;
+    bool active() const { return m_active; }
+
+private:
+    bool m_root;
+    bool m_active = false;
+};
+
+} // namespace vq::test

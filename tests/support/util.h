@@ -1,0 +1,35 @@
+#pragma once
+
+#include "scriptedboxes.h"
+
+#include <QAbstractButton>
+#include <QByteArray>
+#include <QString>
+#include <QTest>
+
+namespace vq::test {
+
+// Bytes written the way the tables write them: "02 05 43 33 03".
+QByteArray hex(const char* text);
+QString hexOf(const QByteArray& bytes);
+
+// Clicks where an operator would: on the caption, which an option button needs.
+void click(QAbstractButton* button);
+// Key by key, as a keyboard gives them: the key code is the character's upper case.
+void typeInto(QWidget* target, const QString& text);
+
+// Runs the event loop for a while and returns the share of a core it used: a loop spinning on
+// a dead device uses most of one, an idle one next to nothing.
+double busyShare(int ms = 600);
+// Descriptors of this process open on the device, found through /proc.
+int handlesOn(const QString& device);
+
+} // namespace vq::test
+
+namespace vq::test {
+inline char* toString(const ShownBox& b)
+{
+    return QTest::toString(
+        QStringLiteral("[%1] %2 | %3 | %4").arg(b.kind).arg(b.text).arg(b.typeCode).arg(b.title));
+}
+} // namespace vq::test

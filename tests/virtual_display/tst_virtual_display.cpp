@@ -1,0 +1,235 @@
+// What only the virtual display decides: its screen, its decoding of odd or broken input, its
+// limits, its JSON and the executable around it. The utility's byte tables go through it in e2e.
+#include "util.h"
+#include "vdisplay.h"
+#include "virtual_display/displaydecoder.h"
+#include "virtual_display/eventjson.h"
+
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QSerialPort>
+#include <QTest>
+
+using namespace vq::vdisplay;
+using vq::test::hex;
+
+namespace {
+
+QByteArray frame(char code, char param, const QByteArray& text = {})
+{
+    return hex("02 05") + code + param + text + '\x03';
+}
+
+// Through the JSON, so the decoder's events read exactly like the executable's.
+QList<QJsonObject> parsed(const QList<DisplayEvent>& events)
+{
+    QList<QJsonObject> out;
+    for (const DisplayEvent& e : events)
+        out << QJsonDocument::fromJson(eventToJson(e)).object();
+    return out;
+}
+
+// Short enough for a table row: text as it reads, events without bytes as [message], the rest
+// as name(bytes), or their count past ten.
+QString trace(const QList<QJsonObject>& events)
+{
+    QString out;
+    for (const QJsonObject& e : events) {
+        const QString name = e["event"].toString(), bytes = e["bytes"].toString();
+        if (name == "text" && !e["garbled"].toBool())
+            out += e["char"].toString();
+        else if (bytes.isEmpty())
+            out += " [" + e["message"].toString() + "] ";
+        else
+            out += " " + name + "(" +
+                   (bytes.size() < 30 ? bytes : QString::number(bytes.size() / 3 + 1) + " bytes") +
+                   ") ";
+    }
+    return out.simplified();
+}
+
+} // namespace
+
+class TstVirtualDisplay : public QObject {
+    Q_OBJECT
+private slots:
+    void decode_data()
+    {
+        QTest::addColumn<QByteArray>("input");
+        QTest::addColumn<QString>("expected");
+        QTest::addColumn<QString>("screen"); // line1|line2|cursor, lines without trailing blanks
+        const auto row = [](const char* name, const QByteArray& input, const QByteArray& expected,
+                            const QByteArray& screen = "||0") {
+            QTest::newRow(name) << input << QString::fromLatin1(expected)
+                                << QString::fromLatin1(screen);
+        };
+        const QByteArray up = "ABCDEFGHIJKLMNOPQRST", low = "abcdefghijklmnopqrst";
+        const QByteArray dsp800 = frame('C', '0'), toDsp800 = "emulation(02 05 43 30 03) ";
+        const QByteArray bulk(5000, 'x'), xs(20, 'x');
+        const auto store = [](int length) { return frame('L', '1', QByteArray(length, 'k')); };
+        row("past the lower line to the top", up + low + "!", up + low + "!",
+            "!" + up.mid(1) + "|" + low + "|1");
+        row("BS from the first cell to the last", "\bX", "cursor(08) X", "|                   X|0");
+        row("BS from the lower line, erasing nothing", up + "\b", up + " cursor(08)", up + "||19");
+        row("CR and LF on both lines", "ABC\rX\n\rY\nZ",
+            "ABC cursor(0D) X cursor(0A) cursor(0D) Y cursor(0A) Z", "XZC|Y|2");
+        row("Latin-1", hex("E9 FC A3 80 FF"), hex("E9 FC A3 80 FF"), hex("E9 FC A3 80 FF") + "||5");
+        // In UTC/P, where FF is not the clear byte and EOT starts no sequence.
+        row("controls change nothing", frame('C', '5') + hex("41 07 7F 0C 04 01 5A"),
+            "emulation(02 05 43 35 03) A control(07) control(7F) control(0C) control(04) "
+            "control(01) Z",
+            "AZ||2");
+        row("shown demo blanks controls", frame('L', '1', "a\a" + up) + frame('D', '\b'),
+            "store_line(27 bytes) show_demo(02 05 44 08 03)", "a " + up.left(18) + "||0");
+        row("unknown code", hex("02 05 5A 31 03 4F 4B"), "undecoded(02 05 5A 31 03) OK", "OK||2");
+        row("unknown emulation", hex("02 05 43 38 03"), "undecoded(02 05 43 38 03)");
+        row("unknown line operation", hex("02 05 07 34 03"), "undecoded(02 05 07 34 03)");
+        row("store line 3", hex("02 05 4C 33 61 03"), "undecoded(02 05 4C 33 61 03)");
+        row("extra byte before ETX", hex("02 05 43 33 33 03"), "undecoded(02 05 43 33 33 03)");
+        row("junk after STX ENQ", hex("02 05 FF FF 03 41"), "undecoded(02 05 FF FF 03) A", "A||1");
+        row("too short", hex("02 05 03"), "undecoded(02 05 03)");
+        row("STX before ETX", hex("02 05 43 33 02 05 42 37 03"),
+            "undecoded(02 05 43 33) display_baud(02 05 42 37 03)");
+        row("STX without ENQ", hex("02 41"), "control(02) A", "A||1");
+        row("STX STX ENQ", hex("02 02 05 43 37 03"), "control(02) emulation(02 05 43 37 03)");
+        row("stored text holds STX ENQ", hex("02 05 4C 31 61 02 05 62 07 03"),
+            "store_line(02 05 4C 31 61 02 05 62 07 03)");
+        row("DSP800 cut by text", dsp800 + hex("04 01 43 41"), toDsp800 + "undecoded(04 01 43) A",
+            "A||1");
+        row("DSP800 restarted", dsp800 + hex("41 04 01 04 01 43 31 58 17"),
+            toDsp800 + "A undecoded(04 01) clear(04 01 43 31 58 17)");
+        row("DSP800 cut by a frame", dsp800 + hex("04 01 02 05 43 37 03"),
+            toDsp800 + "undecoded(04 01) emulation(02 05 43 37 03)");
+        // Unknown on the PC side, so a new display speed garbles nothing.
+        row("display speed alone", frame('B', '7') + "A", "display_baud(02 05 42 37 03) A", "A||1");
+        row("store frame without ETX", hex("02 05 4C 31") + bulk,
+            "undecoded(4096 bytes) " + bulk.mid(4092), xs + "|" + xs + "|28");
+        row("frame without ETX", hex("02 05 43 33") + bulk,
+            "undecoded(4096 bytes) " + bulk.mid(4092), xs + "|" + xs + "|28");
+        row("stored text at the limit", store(1024), "store_line(1029 bytes)");
+        row("stored text over the limit", store(1025),
+            "store_line(1030 bytes) [upper line cut to 1024 bytes, 1 dropped]");
+        row("longest store frame", store(4091),
+            "store_line(4096 bytes) [upper line cut to 1024 bytes, 3067 dropped]");
+        row("store frame one byte too long", store(4092), "undecoded(4096 bytes) control(03)");
+    }
+
+    // Whole and byte by byte: a frame arriving in pieces decodes the same.
+    void decode()
+    {
+        QFETCH(QByteArray, input);
+        QFETCH(QString, expected);
+        QFETCH(QString, screen);
+        DisplayDecoder whole, pieces;
+        const QList<QJsonObject> events = parsed(whole.feed(input));
+        QList<QJsonObject> piecewise;
+        for (const char byte : input)
+            piecewise << parsed(pieces.feed(QByteArrayView(&byte, 1)));
+        QCOMPARE(trace(events), expected);
+        QCOMPARE(piecewise, events);
+        const QStringList want = screen.split('|');
+        QCOMPARE(events.last()["line1"].toString(), want[0].leftJustified(20));
+        QCOMPARE(events.last()["line2"].toString(), want[1].leftJustified(20));
+        QCOMPARE(events.last()["cursor"].toInt(), want[2].toInt());
+        QCOMPARE(whole.pendingBytes(), QByteArray());
+        QVERIFY(whole.storedLine(0).size() <= DisplayDecoder::StoredTextCap);
+    }
+
+    void resetKeepsLineAndStoredLines()
+    {
+        DisplayDecoder decoder;
+        const auto state = [&decoder] {
+            return QStringLiteral("%1 %2 %3 %4 %5/%6 [%7] ")
+                       .arg(emulationName(decoder.emulation()), charsetName(decoder.charsetCode()),
+                            QString::number(decoder.displayBaud()), decoder.framing().text(),
+                            decoder.storedLine(0), decoder.storedLine(1),
+                            decoder.screen().lineText(0).trimmed()) +
+                   QString::number(decoder.screen().cursor());
+        };
+        decoder.feed(frame('C', '4') + frame('B', '5') + frame('P', '6') + frame('S', '<') +
+                     frame('L', '1', "up") + frame('L', '2', "low") + "XY");
+        QCOMPARE(state(), "AEDEX RUSSIA 300 o,7,1 up/low [XY] 2");
+        decoder.feed(hex("02 05 07 31 03"));
+        QCOMPARE(state(), "ZTK U.S.A 300 o,7,1 up/low [] 0");
+    }
+
+    // Fixed key order, own fields, escapes and UTF-8, in one line.
+    void json()
+    {
+        DisplayDecoder decoder;
+        QCOMPARE(
+            eventToJson(decoder.feed(frame('L', '2', hex("22 5C 01 1B 7F 85 E9"))).last()),
+            "{\"event\":\"store_line\",\"line\":\"lower\",\"text\":\"\\\"\\\\\\u0001\\u001b"
+            "\\u007f\\u0085\xC3\xA9\",\"length\":7,\"message\":\"store lower line (7 bytes)\","
+            "\"bytes\":\"02 05 4C 32 22 5C 01 1B 7F 85 E9 03\",\"line1\":\"                    "
+            "\",\"line2\":\"                    \",\"cursor\":0}");
+    }
+
+    // Through a real port: the PC side's speed comes from the device's settings.
+    void throughThePort()
+    {
+        vq::test::VirtualDisplay display;
+        QVERIFY(display.start()); // the device path comes first
+        const std::tuple<int, QByteArray, QString> steps[] = {
+            {9600, frame('C', '3') + "Hi", "emulation(02 05 43 33 03) Hi"},
+            // In the same read as the new speed, so still clocked in at the old one.
+            {9600, frame('B', '7') + frame('P', '1') + hex("02 05"),
+             "display_baud(02 05 42 37 03) display_framing(02 05 50 31 03)"},
+            {9600, "a", "[line speed differs: PC 9600, display 19200] undecoded(02 05) text(61)"},
+            {9600, "b", "text(62)"},
+            {38400, "c", "[line speed differs: PC 38400, display 19200] text(63)"},
+            {19200, "d", "[line speeds agree again: 19200] d"},
+        };
+        for (const auto& [pcBaud, data, expected] : steps) {
+            QSerialPort port(display.path());
+            port.setBaudRate(pcBaud);
+            QVERIFY2(port.open(QIODevice::WriteOnly), qPrintable(port.errorString()));
+            QVERIFY(display.hold()); // the step arrives in one read
+            QVERIFY(port.write(data) == data.size() && port.flush() && port.bytesToWrite() == 0);
+            display.release();
+            const QList<QJsonObject> events =
+                display.eventsUntil([&](const QList<QJsonObject>& got) {
+                    return trace(got).size() >= expected.size();
+                });
+            QCOMPARE(trace(events), expected);
+            for (const QJsonObject& e : events) {
+                // Garbage must not pass for what was sent, and it is on the screen.
+                const QString glyph = e["char"].toString(),
+                              screen = e["line1"].toString() + e["line2"].toString();
+                QVERIFY(!e["garbled"].toBool() ||
+                        (glyph >= QStringLiteral("\u00A0") &&
+                         glyph == screen.mid((e["cursor"].toInt() + 39) % 40, 1)));
+            }
+        }
+        display.process().terminate();
+        QVERIFY(display.process().waitForFinished(vq::test::kPatienceMs));
+        QCOMPARE(display.process().exitStatus(), QProcess::NormalExit);
+        QCOMPARE(display.process().exitCode(), 0);
+    }
+
+    void commandLine_data()
+    {
+        QTest::addColumn<QStringList>("arguments");
+        QTest::addColumn<int>("exitCode");
+        QTest::addColumn<QString>("mentions");
+        QTest::newRow("help") << QStringList{"--help"} << 0 << "--headless";
+        QTest::newRow("version") << QStringList{"--version"} << 0 << "1.0";
+        QTest::newRow("unknown option") << QStringList{"--headless", "--bogus"} << 1 << "bogus";
+    }
+
+    void commandLine()
+    {
+        QFETCH(QStringList, arguments);
+        QFETCH(int, exitCode);
+        QFETCH(QString, mentions);
+        QProcess process;
+        process.setProcessChannelMode(QProcess::MergedChannels);
+        process.start(QStringLiteral(VQ_VDISPLAY_EXE), arguments);
+        QVERIFY(process.waitForFinished(vq::test::kPatienceMs));
+        QCOMPARE(process.exitCode(), exitCode);
+        QVERIFY(process.readAll().contains(mentions.toUtf8()));
+    }
+};
+
+QTEST_GUILESS_MAIN(TstVirtualDisplay)
+#include "tst_virtual_display.moc"
