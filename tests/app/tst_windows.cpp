@@ -2,6 +2,7 @@
 // modeless windows, pre-selections, refusals, the main window made anew, the message boxes.
 #include "app/formset.h"
 #include "demo/datasave.h"
+#include "demo/interactive.h"
 #include "dialogs/msgwindow.h"
 #include "display/formbaud.h"
 #include "display/formint.h"
@@ -14,6 +15,7 @@
 #include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMessageBox>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QRadioButton>
@@ -536,6 +538,15 @@ void TstWindows::boxes()
     QCOMPARE(boxes.ShowMessage(kUsual, 4, QStringLiteral("message")), 10);
     QCOMPARE(nestedResult, 0);
     QCOMPARE(nestedText, QString());
+
+    // The standard question breaks its line where the text has a carriage return.
+    WhenModal question([](QWidget* box) {
+        auto* q = qobject_cast<QMessageBox*>(box);
+        QVERIFY(q);
+        QCOMPARE(q->text(), QStringLiteral("Port not open...\nNow, Want To Open the Port?"));
+        click(q->button(QMessageBox::Yes));
+    });
+    QVERIFY(boxes.standardYesNo(kOpenPortQuestion, kAppTitle));
 
     const QString longText(70000, u'x');
     for (const QString how : {"close box", "Ok, 70,000 characters"}) {

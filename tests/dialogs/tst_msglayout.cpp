@@ -49,20 +49,18 @@ const TypeRow kTypes[] = {
 constexpr MsgControl kButtons[] = {MsgControl::Command1, MsgControl::Command2,
                                    MsgControl::Command3};
 
-bool near2(double actual, double expected)
+// Within two hundredths of a twip: the worked values are given to two decimals.
+void compareRect(const TwipsRect& got, const TwipsRect& want, const char* what)
 {
-    return qAbs(actual - expected) < 0.005;
-}
-
-void compareRect(const TwipsRect& actual, const TwipsRect& expected, const char* what)
-{
-    const QByteArray msg =
-        QByteArray(what) + QByteArray(": got ") + QByteArray::number(actual.left, 'f', 4) + ' ' +
-        QByteArray::number(actual.top, 'f', 4) + ' ' + QByteArray::number(actual.width, 'f', 4) +
-        ' ' + QByteArray::number(actual.height, 'f', 4);
-    QVERIFY2(near2(actual.left, expected.left) && near2(actual.top, expected.top) &&
-                 near2(actual.width, expected.width) && near2(actual.height, expected.height),
-             msg.constData());
+    const auto near = [](double a, double b) { return qAbs(a - b) < 0.005; };
+    QVERIFY2(near(got.left, want.left) && near(got.top, want.top) && near(got.width, want.width) &&
+                 near(got.height, want.height),
+             qPrintable(QStringLiteral("%1: got %2 %3 %4 %5")
+                            .arg(what)
+                            .arg(got.left)
+                            .arg(got.top)
+                            .arg(got.width)
+                            .arg(got.height)));
 }
 
 // The window stores positions at single precision; a double result would drift from it.

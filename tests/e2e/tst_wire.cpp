@@ -16,7 +16,6 @@
 #include <QApplication>
 #include <QFileInfo>
 #include <QJsonObject>
-#include <QMessageBox>
 #include <QPlainTextEdit>
 #include <QPointer>
 #include <QPushButton>
@@ -105,8 +104,6 @@ private slots:
     void charset();
     void persistentDemo_data();
     void persistentDemo();
-    void interactiveOffersToOpen_data();
-    void interactiveOffersToOpen();
 
 private:
     Formall* main() const { return m_h->main(); }
@@ -465,40 +462,6 @@ void TstWire::persistentDemo()
         return !events.isEmpty() && events.last().value("event") == QLatin1String("show_demo");
     });
     QCOMPARE(heardAs(got), expected + QStringList{kShow});
-}
-
-void TstWire::interactiveOffersToOpen_data()
-{
-    QTest::addColumn<bool>("yes");
-    QTest::newRow("Yes") << true;
-    QTest::newRow("No") << false;
-}
-
-void TstWire::interactiveOffersToOpen()
-{
-    QFETCH(bool, yes);
-    click(portButton(1));
-    QVERIFY(!main()->Comm1().portOpen());
-    QStringList asked;
-    WhenModal question([&](QWidget* w) {
-        auto* box = qobject_cast<QMessageBox*>(w);
-        if (!box) {
-            dismiss(w);
-            return;
-        }
-        asked = QStringList{box->text(), box->windowTitle()};
-        click(box->button(yes ? QMessageBox::Yes : QMessageBox::No));
-    });
-    QVERIFY(trigger("numedmo"));
-    QVERIFY(question.seen());
-    QCOMPARE(asked, (QStringList{"Port not open...\nNow, Want To Open the Port?", "VQ3360"}));
-    QCOMPARE(main()->Comm1().portOpen(), yes);
-    DATASAVE* demo = m_h->ctx().window<DATASAVE>();
-    QCOMPARE(demo && demo->isVisible(), yes);
-    if (yes) {
-        QTest::keyClick(demo->controls().get<QPlainTextEdit>("keyin"), 'A');
-        QCOMPARE(heard(1), QStringList{"text 41"});
-    }
 }
 
 QTEST_MAIN(TstWire)
