@@ -9,7 +9,7 @@
 #include "demo/datasave.h"
 #include "display/emulation.h"
 #include "serial/portmap.h"
-#include "serial/qtcommport.h"
+#include "serial/termiosport.h"
 #include "shared/appcontext.h"
 #include "shared/frame.h"
 #include "ui/formbuilder.h"
@@ -216,7 +216,7 @@ int main(int argc, char** argv)
     vq::installFontSubstitutes();
     vq::Module1 state;
     NoBoxes boxes;
-    vq::AppContext ctx(state, boxes, vq::qtPortFactory(map),
+    vq::AppContext ctx(state, boxes, vq::systemPortFactory(map),
                        [](vq::AppContext& c) { return new vq::Formall(c); });
     ctx.setEndHandler([] {});
     auto* w = static_cast<vq::Formall*>(ctx.showMainWindow());

@@ -1,19 +1,53 @@
 #include "app/formall.h"
+#include "app/termination.h"
 #include "dialogs/widgetboxes.h"
 #include "serial/portmap.h"
-#include "serial/qtcommport.h"
+#include "serial/termiosport.h"
 #include "shared/appcontext.h"
 #include "ui/formbuilder.h"
 
 #include <cstdio>
+#include <cstdlib>
 #include <QApplication>
+
+namespace {
+
+const char kNoDisplay[] = "vq3360: no display to show the windows on. Run it in a desktop "
+                          "session, or without one with -platform offscreen or under xvfb-run.\n";
+
+// Whether the window system Qt is about to use has a display to reach.
+bool displayGiven(const QList<QByteArray>& qtArgs)
+{
+    QByteArray platform = qgetenv("QT_QPA_PLATFORM");
+    for (qsizetype i = 0; i + 1 < qtArgs.size(); ++i) {
+        if (qtArgs[i] == "-platform")
+            platform = qtArgs[i + 1];
+    }
+    if (!platform.isEmpty() && !platform.startsWith("xcb") && !platform.startsWith("wayland"))
+        return true;
+    return qEnvironmentVariableIsSet("DISPLAY") || qEnvironmentVariableIsSet("WAYLAND_DISPLAY");
+}
+
+// Qt aborts with a page of plugin text when its display cannot be reached; one line is enough.
+QtMessageHandler g_qtHandler = nullptr;
+void whileStarting(QtMsgType type, const QMessageLogContext& context, const QString& text)
+{
+    if (type == QtFatalMsg) {
+        std::fputs(kNoDisplay, stderr);
+        std::_Exit(2);
+    }
+    if (!QByteArray(context.category).startsWith("qt.qpa"))
+        g_qtHandler(type, context, text);
+}
+
+} // namespace
 
 int main(int argc, char** argv)
 {
     // Read our own options before Qt starts, so a bad one fails before any window.
-    QStringList args;
+    QList<QByteArray> args;
     for (int i = 1; i < argc; ++i)
-        args << QString::fromLocal8Bit(argv[i]);
+        args << QByteArray(argv[i]);
     const vq::CommandLine options = vq::parseCommandLine(args);
     if (!options.error.isEmpty()) {
         std::fprintf(stderr, "vq3360: %s\n%s", qPrintable(options.error),
@@ -24,17 +58,36 @@ int main(int argc, char** argv)
         std::fputs(qPrintable(vq::usageText()), stdout);
         return 0;
     }
+    if (!displayGiven(options.qtArgs)) {
+        std::fputs(kNoDisplay, stderr);
+        return 2;
+    }
 
-    int qtArgc = 1; // our options are not Qt's
-    QApplication app(qtArgc, argv);
+    // Only the window system's own options reach Qt.
+    QList<QByteArray> qtArgs{QByteArray(argv[0])};
+    qtArgs << options.qtArgs;
+    std::vector<char*> qtArgv;
+    for (QByteArray& a : qtArgs)
+        qtArgv.push_back(a.data());
+    qtArgv.push_back(nullptr);
+    int qtArgc = int(qtArgs.size());
+    g_qtHandler = qInstallMessageHandler(whileStarting);
+    QApplication app(qtArgc, qtArgv.data());
+    qInstallMessageHandler(g_qtHandler);
     QApplication::setApplicationVersion(QStringLiteral(VQ_VERSION));
     vq::installFontSubstitutes();
 
     vq::Module1 state;
     vq::WidgetBoxes boxes(state);
     // "End" leaves windows open: the context closes them as it goes, the port draining last.
-    vq::AppContext ctx(state, boxes, vq::qtPortFactory(options.map),
+    vq::AppContext ctx(state, boxes, vq::systemPortFactory(options.map),
                        [](vq::AppContext& c) { return new vq::Formall(c); });
+    const vq::TerminationSignals termination([&ctx](int) {
+        if (auto* main = static_cast<vq::Formall*>(ctx.mainWindow()))
+            main->endOnSignal();
+        else
+            QCoreApplication::exit(0);
+    });
     ctx.showMainWindow();
     return app.exec();
 }

@@ -1,13 +1,16 @@
 #include "app/formall.h"
 
+#include "app/portdrain.h"
 #include "dialogs/formabout.h"
 #include "shared/appcontext.h"
 
+#include <cstdio>
 #include <QAction>
 #include <QCloseEvent>
 #include <QLabel>
 #include <QMenuBar>
 #include <QPushButton>
+#include <QStatusBar>
 
 namespace vq {
 
@@ -120,7 +123,12 @@ Formall::Formall(AppContext& ctx) : m_ctx(ctx), m_comm1(ctx.makePort())
     m_controls = buildForm(client, kFormall, kControls);
     setCentralWidget(client);
     buildMenus();
-    setFixedSize(client->width(), client->height() + menuBar()->sizeHint().height());
+    // Empty but while bytes wait for a slow line.
+    statusBar()->setSizeGripEnabled(false);
+    setFixedSize(client->width(), client->height() + menuBar()->sizeHint().height() +
+                                      statusBar()->sizeHint().height());
+    m_pendingTick.setInterval(kPendingTickMs);
+    connect(&m_pendingTick, &QTimer::timeout, this, &Formall::showPending);
 
     connect(m_controls.get<QPushButton>("Command1", 0), &QPushButton::clicked, this,
             [this] { Command1_Click(0); });
@@ -133,8 +141,13 @@ Formall::Formall(AppContext& ctx) : m_ctx(ctx), m_comm1(ctx.makePort())
     for (int i = 0; i <= 4; ++i)
         connect(m_controls.get<ClickLabel>("Label7", i), &ClickLabel::clicked, this,
                 [this, i] { Label7_Click(i); });
-    if (auto* core = dynamic_cast<CommPortCore*>(m_comm1.get()))
+    if (auto* core = dynamic_cast<CommPortCore*>(m_comm1.get())) {
         core->setOnLost([this] { showPortLost(); });
+        core->setOnPending([this] {
+            if (!m_pendingTick.isActive())
+                m_pendingTick.start();
+        });
+    }
     m_ctx.setMainPort(m_comm1.get());
 
     Form_Load();
@@ -200,6 +213,8 @@ void Formall::settingsLineRefresh()
 
 void Formall::Command1_Click(int index)
 {
+    if (index == 1)
+        drainTelling();
     const PressResult result = pressOpenClose(index, *m_comm1, m_ctx.boxes(), LastOpenError);
     m_controls.get<QLabel>("Label7", 3)->setText(result.line.settings);
     m_controls.get<QLabel>("Label7", 4)->setText(result.line.port);
@@ -215,6 +230,7 @@ void Formall::showPortLost()
 
 void Formall::Command2_Click()
 {
+    drainTelling();
     if (m_comm1->portOpen())
         m_comm1->setPortOpen(false);
     m_ctx.endProcess();
@@ -222,8 +238,37 @@ void Formall::Command2_Click()
 
 void Formall::Form_Unload()
 {
+    drainTelling();
     if (m_comm1->portOpen())
         m_comm1->setPortOpen(false);
+}
+
+void Formall::endOnSignal()
+{
+    // Nobody may be at the screen to answer a box: the word goes to the terminal.
+    if (const qint64 dropped = drainBeforeClose(*m_comm1, this))
+        std::fprintf(stderr, "vq3360: %s\n", qPrintable(notSentText(dropped)));
+    if (m_comm1->portOpen())
+        m_comm1->setPortOpen(false);
+    m_ctx.endProcess();
+}
+
+void Formall::drainTelling()
+{
+    if (const qint64 dropped = drainBeforeClose(*m_comm1, this))
+        m_ctx.boxes().standardOk(notSentText(dropped), kAppTitle);
+}
+
+// A typed key is gone before the first tick; only a queue that lasts is shown.
+void Formall::showPending()
+{
+    const QString text = pendingText(m_comm1->portOpen() ? m_comm1->bytesPending() : 0);
+    if (text.isEmpty()) {
+        m_pendingTick.stop();
+        statusBar()->clearMessage();
+    } else {
+        statusBar()->showMessage(text);
+    }
 }
 
 void Formall::closeEvent(QCloseEvent* event)

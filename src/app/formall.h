@@ -6,6 +6,7 @@
 #include <memory>
 #include <QHash>
 #include <QMainWindow>
+#include <QTimer>
 
 class QAction;
 
@@ -30,6 +31,8 @@ public:
     void Form_Unload();
     void Command1_Click(int index);
     void Command2_Click();
+    // SIGTERM, SIGINT or SIGHUP: as "End", with no box to answer.
+    void endOnSignal();
     void Command3_Click();
     void Label7_Click(int index);
     void settingsLineRefresh();
@@ -61,11 +64,15 @@ private:
     void buildMenus();
     void applyStatus(QWidget* label, const StatusText& status, bool withTooltip);
     void showPortLost();
+    void drainTelling();
+    void showPending();
 
     AppContext& m_ctx;
     std::unique_ptr<CommPort> m_comm1;
     FormControls m_controls;
     QHash<QString, QAction*> m_menu;
+    static constexpr int kPendingTickMs = 250;
+    QTimer m_pendingTick;
 };
 
 } // namespace vq

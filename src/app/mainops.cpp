@@ -48,6 +48,9 @@ PressResult pressOpenClose(int index, CommPort& port, Boxes& boxes, QString& las
     PressResult result{readSettingsLine(port), std::nullopt};
     if (index == 0) {
         try {
+            // A device gone or replaced since it was opened is opened afresh.
+            if (port.deviceGone())
+                port.setPortOpen(false);
             if (!port.portOpen())
                 port.setPortOpen(true);
             result.openClose = StatusText{QStringLiteral("Open"), kBlue};
@@ -61,6 +64,16 @@ PressResult pressOpenClose(int index, CommPort& port, Boxes& boxes, QString& las
         result.openClose = StatusText{QStringLiteral("Close"), kRed};
     }
     return result;
+}
+
+QString notSentText(qint64 bytes)
+{
+    return QStringLiteral("%1 bytes were not sent: the display did not take them").arg(bytes);
+}
+
+QString pendingText(qint64 bytes)
+{
+    return bytes > 0 ? QStringLiteral("Sending: %1 bytes pending").arg(bytes) : QString();
 }
 
 } // namespace vq

@@ -76,6 +76,11 @@ void CommPortCore::output(const QByteArray& bytes)
     throw CommError(err::DeviceUnavailable, QStringLiteral("Device unavailable"));
 }
 
+bool CommPortCore::deviceGone() const
+{
+    return m_state == PortState::Lost || (m_state == PortState::Open && deviceMissing());
+}
+
 void ClosedPort::setCommPort(qint16)
 {
     throw notOpen();

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <array>
+#include <limits>
 #include <QStringList>
 
 namespace vq {
@@ -15,6 +16,11 @@ QString LineSettings::toString() const
 {
     const char* stop = stopBits == StopBits::One ? "1" : stopBits == StopBits::Two ? "2" : "1.5";
     return QStringLiteral("%1,%2,%3,%4").arg(baud).arg(QChar(parity)).arg(dataBits).arg(stop);
+}
+
+int LineSettings::drainBoundMs(qint64 bytes) const
+{
+    return int(std::min<qint64>(bytes * 10 * 1000 / baud + 1000, std::numeric_limits<int>::max()));
 }
 
 std::optional<LineSettings> LineSettings::parse(const QString& text)

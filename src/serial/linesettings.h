@@ -15,6 +15,8 @@ struct LineSettings {
     StopBits stopBits = StopBits::One;
 
     QString toString() const;
+    // How long bytes take on the line at this speed, ten bits each, and a second to spare.
+    int drainBoundMs(qint64 bytes) const;
     static std::optional<LineSettings> parse(const QString& text);
     bool operator==(const LineSettings&) const = default;
 };

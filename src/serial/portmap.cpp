@@ -10,6 +10,10 @@ QString programName()
 }
 
 // Plain decimal digits only, so "+1", " 1" and "1x" are refused rather than guessed at.
+// Options of the window system that take a value.
+const QStringList kQtOptions{QStringLiteral("-platform"), QStringLiteral("-display"),
+                             QStringLiteral("-style"), QStringLiteral("-qwindowgeometry")};
+
 int parsePortNumber(const QString& text)
 {
     if (text.isEmpty() || text.size() > 2)
@@ -24,19 +28,18 @@ int parsePortNumber(const QString& text)
 
 } // namespace
 
-QString PortMap::deviceFor(int port) const
+QByteArray PortMap::deviceFor(int port) const
 {
     if (const auto it = devices.constFind(port); it != devices.constEnd())
         return *it;
-#ifdef Q_OS_WIN
-    return QStringLiteral("COM%1").arg(port);
-#else
-    return QStringLiteral("/dev/ttyS%1").arg(port - 1);
-#endif
+    return "/dev/ttyS" + QByteArray::number(port - 1);
 }
 
-CommandLine parseCommandLine(const QStringList& args)
+CommandLine parseCommandLine(const QList<QByteArray>& rawArgs)
 {
+    QStringList args;
+    for (const QByteArray& raw : rawArgs)
+        args << QString::fromLocal8Bit(raw);
     CommandLine result;
     const auto fail = [&](const QString& message) {
         result.error = message;
@@ -48,12 +51,24 @@ CommandLine parseCommandLine(const QStringList& args)
             result.help = true;
             continue;
         }
+        // The window system's own options go on to it, with their values.
+        if (kQtOptions.contains(arg)) {
+            if (i + 1 >= args.size())
+                return fail(
+                    QStringLiteral("%1 needs a value, such as -platform offscreen").arg(arg));
+            result.qtArgs << rawArgs[i] << rawArgs[i + 1];
+            ++i;
+            continue;
+        }
         QString value;
+        QByteArray raw;
         if (arg == u"--com") {
             if (i + 1 >= args.size())
                 return fail(QStringLiteral("--com needs N=DEVICE, such as --com 1=/dev/ttyUSB0"));
-            value = args[++i];
+            raw = rawArgs[++i];
+            value = args[i];
         } else if (arg.startsWith(u"--com=")) {
+            raw = rawArgs[i].mid(6);
             value = arg.mid(6);
         } else if (arg.startsWith(u'-')) {
             return fail(QStringLiteral("unknown option %1").arg(arg));
@@ -69,12 +84,14 @@ CommandLine parseCommandLine(const QStringList& args)
         if (port == 0)
             return fail(QStringLiteral("--com %1: N must be a port number from 1 to %2")
                             .arg(value, QString::number(kMaxPortNumber)));
-        const QString device = value.mid(eq + 1);
+        // The device as given, byte for byte; N and "=" are plain ASCII before it.
+        const QByteArray device = raw.mid(raw.indexOf('=') + 1);
         if (device.isEmpty())
             return fail(QStringLiteral("--com %1: DEVICE is missing").arg(value));
         if (result.map.devices.contains(port))
             return fail(QStringLiteral("--com %1: COM%2 is already mapped to %3")
-                            .arg(value, QString::number(port), result.map.devices.value(port)));
+                            .arg(value, QString::number(port),
+                                 QString::fromLocal8Bit(result.map.devices.value(port))));
         result.map.devices.insert(port, device);
     }
     return result;
@@ -82,24 +99,19 @@ CommandLine parseCommandLine(const QStringList& args)
 
 QString usageText()
 {
-#ifdef Q_OS_WIN
-    const QString devices = QStringLiteral("                  DEVICE is a port name such as COM7.\n"
-                                           "                  Without it COMN is the port COMN.\n");
-#else
-    const QString devices =
-        QStringLiteral("                  DEVICE is a path such as /dev/ttyUSB0 or a\n"
-                       "                  pseudo-terminal; a bare name such as ttyUSB0 means\n"
-                       "                  /dev/ttyUSB0. Without it COMN is /dev/ttyS(N-1),\n"
-                       "                  so COM1 is /dev/ttyS0.\n");
-#endif
-    return QStringLiteral("Usage: %1 [--com N=DEVICE]...\n"
+    return QStringLiteral("Usage: %1 [--com N=DEVICE]... [-platform NAME]\n"
                           "Sets up the VQ3360 customer pole display over a serial port.\n"
                           "\n"
                           "  --com N=DEVICE  use DEVICE for port COMN, N from 1 to %2; repeat it\n"
-                          "                  for more ports.\n")
-               .arg(programName())
-               .arg(kMaxPortNumber) +
-           devices + QStringLiteral("  -h, --help      show this help and exit.\n");
+                          "                  for more ports. DEVICE is a path such as\n"
+                          "                  /dev/ttyUSB0 or a pseudo-terminal; a bare name such\n"
+                          "                  as ttyUSB0 means /dev/ttyUSB0. Without it COMN is\n"
+                          "                  /dev/ttyS(N-1), so COM1 is /dev/ttyS0.\n"
+                          "  -platform NAME  the window system to use, such as offscreen to run\n"
+                          "                  without a display.\n"
+                          "  -h, --help      show this help and exit.\n")
+        .arg(programName())
+        .arg(kMaxPortNumber);
 }
 
 } // namespace vq

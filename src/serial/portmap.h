@@ -8,24 +8,25 @@ namespace vq {
 
 inline constexpr int kMaxPortNumber = 16;
 
-// Which device each port number opens. Numbers without an entry use the platform's own
-// name for that port.
+// Which device each port number opens. Numbers without an entry use the system's own name for
+// that port. Paths are bytes, as the system has them: a name need not be valid text.
 struct PortMap {
-    QMap<int, QString> devices;
+    QMap<int, QByteArray> devices;
 
-    // COMn on Windows; /dev/ttyS(n-1) elsewhere unless mapped.
-    QString deviceFor(int port) const;
+    // /dev/ttyS(n-1) unless mapped.
+    QByteArray deviceFor(int port) const;
     bool operator==(const PortMap&) const = default;
 };
 
 struct CommandLine {
     PortMap map;
+    QList<QByteArray> qtArgs; // the window system's own options, for it
     bool help = false;
     QString error; // one line naming the bad argument, without the program name; empty if none
 };
 
-// args without the program name. Stops at the first bad argument.
-CommandLine parseCommandLine(const QStringList& args);
+// args without the program name, as given. Stops at the first bad argument.
+CommandLine parseCommandLine(const QList<QByteArray>& args);
 
 // Several lines, ending with a newline.
 QString usageText();

@@ -181,9 +181,9 @@ bool TstWire::startAll()
     if (!m_display->start())
         return false;
     PortMap map;
-    map.devices.insert(1, m_display->path());
+    map.devices.insert(1, m_display->path().toLocal8Bit());
     for (int n = 2; n <= 6; ++n)
-        map.devices.insert(n, QStringLiteral("/nonexistent/com%1").arg(n));
+        map.devices.insert(n, "/nonexistent/com" + QByteArray::number(n));
     m_h = std::make_unique<Harness>(map, Harness::Real);
     return QTest::qWaitForWindowExposed(m_h->start());
 }

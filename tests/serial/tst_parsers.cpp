@@ -78,6 +78,7 @@ void TstParsers::commandLine_data()
     ok("joined with =", {"--com=3=/dev/pts/4"}, "/dev/ttyS0|/dev/ttyS1|/dev/pts/4");
     ok("repeated", {"--com", "2=/dev/pts/7", "--com", "3=a=b"}, "/dev/ttyS0|/dev/pts/7|a=b");
     ok("help", {"--com", "1=/dev/x", "-h"}, "/dev/x|/dev/ttyS1|/dev/ttyS2", true);
+    ok("window system's own", {"-platform", "offscreen", "--com=2=x"}, "/dev/ttyS0|x|/dev/ttyS2");
     const auto bad = [](const char* name, QStringList args, const char* named) {
         QTest::newRow(name) << args << QStringLiteral("error: %1").arg(named) << false;
     };
@@ -89,6 +90,7 @@ void TstParsers::commandLine_data()
     bad("missing =", {"--com", "1"}, "1");
     bad("empty device", {"--com", "2="}, "2=");
     bad("no value", {"--com"}, "--com");
+    bad("-platform without a value", {"-platform"}, "-platform");
     bad("same port twice", {"--com", "1=/dev/a", "--com", "1=/dev/b"}, "1=/dev/b");
     bad("unknown option", {"--port", "1"}, "--port");
     bad("stray argument", {"/dev/ttyUSB0"}, "/dev/ttyUSB0");
@@ -99,7 +101,10 @@ void TstParsers::commandLine()
     QFETCH(QStringList, args);
     QFETCH(QString, devices);
     QFETCH(bool, help);
-    const CommandLine cl = parseCommandLine(args);
+    QList<QByteArray> raw;
+    for (const QString& a : args)
+        raw << a.toLocal8Bit();
+    const CommandLine cl = parseCommandLine(raw);
     if (devices.startsWith(QLatin1String("error: "))) {
         // One line naming the argument; the caller puts the program name in front.
         QVERIFY2(cl.error.contains(devices.mid(7)), qPrintable(cl.error));
@@ -111,9 +116,11 @@ void TstParsers::commandLine()
     QCOMPARE(cl.help, help);
     QStringList opened;
     for (int n = 1; n <= 3; ++n)
-        opened << cl.map.deviceFor(n);
+        opened << QString::fromLocal8Bit(cl.map.deviceFor(n));
     QCOMPARE(opened.join(u'|'), devices);
-    QVERIFY(usageText().startsWith(QLatin1String("Usage: vq3360 [--com N=DEVICE]...\n")));
+    const QList<QByteArray> qt{"-platform", "offscreen"};
+    QCOMPARE(cl.qtArgs, args.contains("-platform") ? qt : QList<QByteArray>{});
+    QVERIFY(usageText().startsWith(QLatin1String("Usage: vq3360 [--com N=DEVICE]...")));
 }
 
 QTEST_APPLESS_MAIN(TstParsers)

@@ -1,19 +1,31 @@
 // The real serial backend on pseudo-terminals: bytes, closing, faults and refusals, through the
 // main window where the operator sees the outcome and through the port where it is its contract.
+#include "app/mainops.h"
+#include "app/termination.h"
+#include "demo/datasave.h"
 #include "harness.h"
-#include "serial/qtcommport.h"
+#include "modal.h"
+#include "serial/termiosport.h"
 #include "shared/guardedsend.h"
 #include "testpty.h"
 #include "util.h"
 
+#include <csignal>
 #include <fcntl.h>
 #include <memory>
 #include <optional>
 #include <QDir>
 #include <QFile>
 #include <QLabel>
+#include <QPlainTextEdit>
+#include <QProcess>
+#include <QProgressDialog>
+#include <QPushButton>
+#include <QScopeGuard>
 #include <QSerialPort>
+#include <QStatusBar>
 #include <QTemporaryDir>
+#include <sys/file.h>
 #include <sys/ioctl.h>
 #include <sys/stat.h>
 #include <termios.h>
@@ -58,6 +70,28 @@ QString look(Formall* w, const char* name, int index)
     return l->text() + u' ' + l->palette().color(QPalette::WindowText).name();
 }
 
+// The lock file other serial programs look for, named after the device's own node.
+QString lockFileOf(const Pty& pty)
+{
+    return QStringLiteral("/run/lock/LCK..") + pty.path().mid(5).replace(u'/', u'_');
+}
+
+void setSpeed(const Pty& pty, speed_t speed)
+{
+    termios tio{};
+    ::tcgetattr(pty.slave(), &tio);
+    ::cfmakeraw(&tio);
+    ::cfsetspeed(&tio, speed);
+    ::tcsetattr(pty.slave(), TCSANOW, &tio);
+}
+
+speed_t speedOf(const Pty& pty)
+{
+    termios tio{};
+    ::tcgetattr(pty.slave(), &tio);
+    return ::cfgetospeed(&tio);
+}
+
 // COM1 is a symlink the test points at a device or removes, as a USB adapter comes and goes;
 // COM2 to COM6 name paths that do not exist unless a row says so.
 struct Rig {
@@ -69,9 +103,10 @@ struct Rig {
 
     Rig()
     {
-        map.devices.insert(1, com1);
+        map.devices.insert(1, QFile::encodeName(com1));
         for (int n = 2; n <= 6; ++n)
-            map.devices.insert(n, dir.filePath(QStringLiteral("absent%1").arg(n)));
+            map.devices.insert(n,
+                               QFile::encodeName(dir.filePath(QStringLiteral("absent%1").arg(n))));
     }
     // In one step, as udev swaps a node.
     bool plug(const QString& device)
@@ -114,6 +149,10 @@ private slots:
     void openRefused();
     void portAccess_data();
     void portAccess();
+    void slowLine_data();
+    void slowLine();
+    void closeWhilePending_data();
+    void closeWhilePending();
 };
 
 void TstPort::bytesArrive_data()
@@ -160,20 +199,23 @@ void TstPort::bytesArrive()
 
 void TstPort::deviceGone_data()
 {
-    QTest::addColumn<int>("pending"); // bytes still queued in the port when the far end goes
-    QTest::addColumn<bool>("unlink");
+    QTest::addColumn<int>("pending"); // bytes still queued in the port when the device goes
+    QTest::addColumn<QString>("how"); // its far end closed, its node gone too, or replaced
     QTest::addColumn<bool>("loopBetween");
-    QTest::newRow("far end gone, idle") << 0 << false << true;
-    QTest::newRow("far end gone while sending 1 MiB") << (1 << 20) << false << true;
-    QTest::newRow("unplugged between two writes") << 0 << true << false;
-    QTest::newRow("unplugged between two writes, 1 MiB queued") << (1 << 20) << true << false;
-    QTest::newRow("unplugged, event loop between") << 0 << true << true;
+    QTest::newRow("far end gone, idle") << 0 << "far end" << true;
+    QTest::newRow("far end gone while sending 1 MiB") << (1 << 20) << "far end" << true;
+    QTest::newRow("unplugged between two writes") << 0 << "unplugged" << false;
+    QTest::newRow("unplugged between two writes, 1 MiB queued")
+        << (1 << 20) << "unplugged" << false;
+    QTest::newRow("unplugged, event loop between") << 0 << "unplugged" << true;
+    QTest::newRow("unplugged while idle, back before any write") << 0 << "unplugged, back" << true;
+    QTest::newRow("replaced while idle") << 0 << "replaced" << true;
 }
 
 void TstPort::deviceGone()
 {
     QFETCH(int, pending);
-    QFETCH(bool, unlink);
+    QFETCH(QString, how);
     QFETCH(bool, loopBetween);
     Pty pty, back;
     Rig rig;
@@ -185,11 +227,23 @@ void TstPort::deviceGone()
     if (pending > 0)
         w->Comm1().output(pattern(pending));
 
-    pty.closeMaster();
-    if (unlink)
+    if (how != u"replaced")
+        pty.closeMaster();
+    if (how != u"far end")
         rig.unplug();
     if (loopBetween)
         QVERIFY2(busyShare() < 0.2, "the event loop spins on the dead device");
+    if (how == u"replaced" || how.endsWith(u"back")) {
+        // Back before any write: one press opens the device that is there now.
+        QVERIFY(rig.plug(back.path()));
+        w->Command1_Click(0);
+        QCOMPARE(boxes.shown, QList<ShownBox>{});
+        QCOMPARE(look(w, "Label7", 1), QStringLiteral("Open #0000ff"));
+        QCOMPARE(handlesOn(pty.path()), 1);
+        w->numZtk_Click();
+        QCOMPARE(back.readNow(kZtk.size()), kZtk);
+        return;
+    }
     w->NUMADM787_Click();
     const ShownBox unavailable{ShownBox::Message, "Device unavailable!", 4, "Error"};
     QCOMPARE(boxes.shown, QList<ShownBox>{unavailable});
@@ -228,9 +282,15 @@ void TstPort::openRefused_data()
                             "program with --com 1=DEVICE naming a serial device.";
     QTest::newRow("held: same path, lock file") << "lock" << inUse;
     QTest::newRow("held: exclusive open, another user") << "exclusive" << inUse;
+    QTest::newRow("held: exclusive open, even as root") << "exclusive, own rights" << inUse;
+    QTest::newRow("held: the device's advisory lock") << "flock" << inUse;
+    QTest::newRow("held: a live lock file by the device's name") << "lock file" << inUse;
+    QTest::newRow("a dead owner's lock file, another user's") << "stale lock file"
+                                                              << "";
+    QTest::newRow("a name that is not text") << "bytes"
+                                             << "";
     QTest::newRow("directory") << "dir" << notSerial;
     QTest::newRow("regular file") << "file" << notSerial;
-    QTest::newRow("symlink to a regular file") << "link" << notSerial;
     QTest::newRow("/dev/null") << "null" << notSerial;
     QTest::newRow("missing path") << "missing"
                                   << "Invalid port number";
@@ -240,8 +300,8 @@ void TstPort::openRefused_data()
            "-aG dialout $USER), log in again, and retry.";
 }
 
-// Each is described where the operator looks, the probe goes on, and once the cause is gone
-// one press opens the port.
+// Each is described where the operator looks, before anything touches the line, the probe goes
+// on, and once the cause is gone one press opens the port. Rows without a text open at once.
 void TstPort::openRefused()
 {
     QFETCH(QString, kind);
@@ -249,40 +309,69 @@ void TstPort::openRefused()
     Pty pty, second;
     QVERIFY(pty.isValid() && second.isValid());
     Rig rig;
-    rig.map.devices.insert(2, second.path());
+    rig.map.devices.insert(2, QFile::encodeName(second.path()));
     const QString expected = text.contains(u"%1") ? text.arg(rig.com1) : text;
-    const QString plain = rig.dir.filePath(QStringLiteral("plain"));
-    QFile file(kind == u"file" ? rig.com1 : plain);
-    QVERIFY(file.open(QIODevice::WriteOnly));
-    if (kind == u"dir")
+    QFile file(rig.com1);
+    if (kind == u"file")
+        QVERIFY(file.open(QIODevice::WriteOnly));
+    else if (kind == u"dir")
         QVERIFY(QDir().mkdir(rig.com1));
-    else if (kind == u"link")
-        QVERIFY(rig.plug(plain));
     else if (kind == u"null")
         QVERIFY(rig.plug(QStringLiteral("/dev/null")));
     else if (kind != u"file" && kind != u"missing")
         QVERIFY(rig.plug(pty.path()));
     // Another program's hold: the same name through its lock file, or the device exclusively.
+    setSpeed(pty, B4800);
     QSerialPort lock(rig.com1);
     if (kind == u"lock")
         QVERIFY(lock.open(QIODevice::WriteOnly));
-    const int exclusive =
-        kind == u"exclusive" ? ::open(qPrintable(pty.path()), O_RDWR | O_NOCTTY) : -1;
-    if (kind == u"exclusive")
-        QVERIFY(exclusive >= 0 && ::ioctl(exclusive, TIOCEXCL) == 0);
+    const int holder = kind.startsWith(u"exclusive") || kind == u"flock"
+                           ? ::open(qPrintable(pty.path()), O_RDWR | O_NOCTTY)
+                           : -1;
+    if (kind.startsWith(u"exclusive"))
+        QVERIFY(holder >= 0 && ::ioctl(holder, TIOCEXCL) == 0);
+    if (kind == u"flock")
+        QVERIFY(holder >= 0 && ::flock(holder, LOCK_EX) == 0);
+    QFile lockFile(lockFileOf(pty));
+    const auto tidy = qScopeGuard([&] { lockFile.remove(); });
+    if (kind.endsWith(u"lock file")) {
+        // The parent lives on; a process just ended does not.
+        QProcess ended;
+        ended.start(QStringLiteral("true"));
+        const qint64 gone = ended.waitForStarted() ? ended.processId() : 0;
+        QVERIFY(gone > 0 && ended.waitForFinished());
+        const qint64 owner = kind == u"lock file" ? ::getppid() : gone;
+        QVERIFY(lockFile.open(QIODevice::WriteOnly));
+        lockFile.write(QByteArray::number(owner).rightJustified(10, ' ') + '\n');
+        lockFile.close();
+    }
+    if (kind == u"bytes") {
+        rig.map.devices[1] = QFile::encodeName(rig.dir.path()) + "/\xff\xfe";
+        QCOMPARE(::symlink(qPrintable(pty.path()), rig.map.devices[1].constData()), 0);
+    }
     // The other user must reach the folder and the devices; only the denied row is kept out.
     for (const QString& path : {rig.dir.path(), pty.path(), second.path()})
         QCOMPARE(::chmod(qPrintable(path), 0777), 0);
     if (kind == u"denied")
         QCOMPARE(::chmod(qPrintable(pty.path()), 0400), 0);
     std::optional<OtherUser> user;
-    if (kind == u"exclusive" || kind == u"denied") {
+    if (kind == u"exclusive" || kind == u"denied" || kind == u"stale lock file") {
         user.emplace();
         if (!user->active())
             QSKIP("cannot take another user's rights here");
     }
 
+    const speed_t found = speedOf(pty); // as the holder left it
     Formall* w = rig.start();
+    QCOMPARE(speedOf(pty), found);
+    if (expected.isEmpty()) {
+        QCOMPARE(look(w, "Label6", 0), QStringLiteral("Enable #0000ff"));
+        w->Command1_Click(0);
+        QCOMPARE(rig.h->boxes.shown, QList<ShownBox>{});
+        w->NUMADM787_Click();
+        QCOMPARE(pty.readNow(kAdm787.size()), kAdm787);
+        return;
+    }
     QCOMPARE(look(w, "Label6", 0), expected + QStringLiteral(" #ff0000"));
     QCOMPARE(w->controls().get<QLabel>("Label6", 0)->toolTip(), expected);
     QCOMPARE(look(w, "Label6", 1), QStringLiteral("Enable #0000ff"));
@@ -293,11 +382,13 @@ void TstPort::openRefused()
     QCOMPARE(w->LastOpenError, expected);
     QVERIFY(!w->Comm1().portOpen());
     QCOMPARE(w->controls().get<QLabel>("Label7", 1)->text(), QStringLiteral("open/close"));
+    QCOMPARE(speedOf(pty), found);
 
     user.reset();
     lock.close();
+    lockFile.remove();
     // The mode belongs to the terminal, which the Pty keeps open: take it off by hand.
-    QVERIFY(exclusive < 0 || (::ioctl(exclusive, TIOCNXCL) == 0 && ::close(exclusive) == 0));
+    QVERIFY(holder < 0 || (::ioctl(holder, TIOCNXCL) == 0 && ::close(holder) == 0));
     rig.unplug();
     QVERIFY(rig.plug(pty.path()) && ::chmod(qPrintable(pty.path()), 0600) == 0);
     rig.h->boxes.shown.clear();
@@ -359,7 +450,7 @@ void TstPort::portAccess()
     ::cfmakeraw(&tio);
     ::cfsetspeed(&tio, B9600);
     QCOMPARE(::tcsetattr(pty.slave(), TCSANOW, &tio), 0);
-    QtCommPort port(PortMap{{{1, pty.path()}}});
+    TermiosPort port(PortMap{{{1, QFile::encodeName(pty.path())}}});
     if (open)
         port.setPortOpen(true);
     const bool settings = access.contains(u',');
@@ -398,6 +489,129 @@ void TstPort::portAccess()
         port.output("ok");
         QCOMPARE(pty.readNow(2), QByteArray("ok"));
     }
+}
+
+void TstPort::slowLine_data()
+{
+    QTest::addColumn<int>("size");     // stored first: more than the line takes at once
+    QTest::addColumn<QString>("then"); // the command after it
+    QTest::addColumn<bool>("stopped"); // output stopped (TCOOFF) rather than a master not read
+    QTest::newRow("20,000 bytes, then Show demo") << 20000 << "numrun" << false;
+    QTest::newRow("1 MiB, then a key") << (1 << 20) << "key" << false;
+    QTest::newRow("stopped line, then AD&M787") << 20000 << "NUMADM787" << true;
+}
+
+// A line that takes bytes slowly is not a device gone: they wait in order, the operator sees
+// how many, and all go out once the line moves again.
+void TstPort::slowLine()
+{
+    QFETCH(int, size);
+    QFETCH(QString, then);
+    QFETCH(bool, stopped);
+    Pty pty;
+    Rig rig;
+    Formall* w = rig.startOpen(pty);
+    QVERIFY(w);
+    if (stopped)
+        QCOMPARE(::tcflow(pty.slave(), TCOOFF), 0);
+    const QByteArray stored = pattern(size);
+    w->Comm1().output(stored);
+    QByteArray command = kAdm787;
+    if (then == u"key") {
+        typeInto(DATASAVE::showDemo(rig.h->ctx())->findChild<QPlainTextEdit*>("keyin"), "k");
+        command = "k";
+    } else {
+        w->menuEntry(then)->trigger();
+        command = then == u"numrun" ? hex("02 05 44 08 03") : kAdm787;
+    }
+    QVERIFY(w->Comm1().portOpen());
+    QTRY_VERIFY(!w->statusBar()->currentMessage().isEmpty());
+    QCOMPARE(w->statusBar()->currentMessage(), pendingText(w->Comm1().bytesPending()));
+    QVERIFY(w->Comm1().bytesPending() > command.size());
+
+    if (stopped)
+        QCOMPARE(::tcflow(pty.slave(), TCOON), 0);
+    pty.startReading(size + command.size());
+    QTRY_COMPARE_WITH_TIMEOUT(w->Comm1().bytesPending(), 0, 30000);
+    QCOMPARE(pty.received(), stored + command);
+    QTRY_COMPARE(w->statusBar()->currentMessage(), QString());
+    QCOMPARE(rig.h->boxes.shown, QList<ShownBox>{});
+}
+
+void TstPort::closeWhilePending_data()
+{
+    QTest::addColumn<QString>("how");
+    QTest::addColumn<bool>("stopped");  // the line stays stopped; else it is read a little later
+    QTest::addColumn<bool>("closeNow"); // the operator cuts the wait short
+    QTest::newRow("Close the port, Close now") << "close port" << true << true;
+    QTest::newRow("Close the port, the wait runs out") << "close port" << true << false;
+    QTest::newRow("main window closed, Close now") << "close window" << true << true;
+    QTest::newRow("End, the line going again") << "end" << false << false;
+    QTest::newRow("End, the wait runs out") << "end" << true << false;
+    QTest::newRow("SIGTERM, the line going again") << "SIGTERM" << false << false;
+    QTest::newRow("SIGHUP, the wait runs out") << "SIGHUP" << true << false;
+}
+
+// The close waits for the bytes, painting meanwhile, with a bound and a way out; whatever is
+// dropped is told first; then the line is as it was found and the lock is gone.
+void TstPort::closeWhilePending()
+{
+    QFETCH(QString, how);
+    QFETCH(bool, stopped);
+    QFETCH(bool, closeNow);
+    Pty pty;
+    Rig rig;
+    setSpeed(pty, B4800);
+    Formall* w = rig.startOpen(pty);
+    QVERIFY(w);
+    w->Comm1().setSettings(QStringLiteral("115200,n,8,1")); // keeps the bound short
+    QVERIFY(QFile::exists(lockFileOf(pty)));
+    QCOMPARE(::tcflow(pty.slave(), TCOOFF), 0);
+    const QByteArray bytes = pattern(20000);
+    w->Comm1().output(bytes);
+    const qint64 pending = w->Comm1().bytesPending();
+    QVERIFY(pending > 0);
+
+    bool asked = false;
+    WhenModal progress([&](QWidget* box) {
+        auto* dialog = qobject_cast<QProgressDialog*>(box);
+        QVERIFY(dialog);
+        asked = true;
+        if (stopped) // the bytes left, as they stand
+            QCOMPARE(dialog->labelText(),
+                     QStringLiteral("Sending to the display: %1 bytes left").arg(pending));
+        QCOMPARE(dialog->findChild<QPushButton*>()->text(), QStringLiteral("Close now"));
+        if (closeNow)
+            click(dialog->findChild<QPushButton*>());
+    });
+    if (!stopped)
+        QTimer::singleShot(100, [&] {
+            ::tcflow(pty.slave(), TCOON);
+            pty.startReading(bytes.size());
+        });
+    const TerminationSignals termination([w](int) { w->endOnSignal(); });
+    if (how == u"close port")
+        w->Command1_Click(1);
+    else if (how == u"close window")
+        QVERIFY(w->close());
+    else if (how == u"end")
+        w->Command2_Click();
+    else
+        ::raise(how == u"SIGTERM" ? SIGTERM : SIGHUP);
+    const bool ends = how == u"end" || how.startsWith(u"SIG");
+    QTRY_COMPARE_WITH_TIMEOUT(rig.h->ends, int(ends), 10000);
+
+    QVERIFY(!rig.h->ctx().port().portOpen());
+    QVERIFY(asked || !stopped);
+    QList<ShownBox> told;
+    if (stopped && !how.startsWith(u"SIG"))
+        told << ShownBox{ShownBox::StandardOk, notSentText(pending), 0, "VQ3360"};
+    QCOMPARE(rig.h->boxes.shown, told);
+    if (!stopped)
+        QCOMPARE(pty.received(), bytes);
+    QCOMPARE(speedOf(pty), speed_t(B4800));
+    QVERIFY(!QFile::exists(lockFileOf(pty)));
+    QCOMPARE(handlesOn(pty.path()), 1);
 }
 
 QTEST_MAIN(TstPort)

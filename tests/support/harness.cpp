@@ -1,6 +1,6 @@
 #include "harness.h"
 
-#include "serial/qtcommport.h"
+#include "serial/termiosport.h"
 
 namespace vq::test {
 
@@ -20,7 +20,7 @@ Harness::Harness(BoxKind kind)
 
 Harness::Harness(const PortMap& map, BoxKind kind)
 {
-    make(qtPortFactory(map), kind);
+    make(systemPortFactory(map), kind);
 }
 
 Harness::~Harness() = default;

@@ -1,16 +1,27 @@
 #pragma once
 
 #include <functional>
+#include <QApplication>
+#include <QDialog>
 #include <QTimer>
-
-class QWidget;
 
 namespace vq::test {
 
 // Acts on the next modal box once it is up, while the code that opened it waits in it.
 class WhenModal {
 public:
-    explicit WhenModal(std::function<void(QWidget*)> act);
+    explicit WhenModal(std::function<void(QWidget*)> act) : m_act(std::move(act))
+    {
+        QObject::connect(&m_timer, &QTimer::timeout, [this] {
+            QWidget* box = QApplication::activeModalWidget();
+            if (!box || !box->isVisible())
+                return;
+            m_timer.stop();
+            m_seen = true;
+            m_act(box);
+        });
+        m_timer.start(5);
+    }
     WhenModal(const WhenModal&) = delete;
     WhenModal& operator=(const WhenModal&) = delete;
 
@@ -23,6 +34,12 @@ private:
 };
 
 // Closes a box the way its close box would.
-void dismiss(QWidget* box);
+inline void dismiss(QWidget* box)
+{
+    if (auto* dialog = qobject_cast<QDialog*>(box))
+        dialog->reject();
+    else
+        box->close();
+}
 
 } // namespace vq::test

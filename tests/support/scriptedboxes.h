@@ -21,11 +21,25 @@ public:
     QList<ShownBox> shown;
     QList<bool> yesNoAnswers; // taken in turn; none left answers No
 
-    int ShowMessage(const QString& text, int typeCode, const QString& title) override;
-    QString ShowInput(const QString& prompt, const QString& title,
-                      const QString& defaultText) override;
-    void standardOk(const QString& text, const QString& title) override;
-    bool standardYesNo(const QString& text, const QString& title) override;
+    int ShowMessage(const QString& text, int typeCode, const QString& title) override
+    {
+        shown << ShownBox{ShownBox::Message, text, typeCode, title};
+        return 10; // Ok
+    }
+    QString ShowInput(const QString& prompt, const QString& title, const QString&) override
+    {
+        shown << ShownBox{ShownBox::Input, prompt, 0, title};
+        return {};
+    }
+    void standardOk(const QString& text, const QString& title) override
+    {
+        shown << ShownBox{ShownBox::StandardOk, text, 0, title};
+    }
+    bool standardYesNo(const QString& text, const QString& title) override
+    {
+        shown << ShownBox{ShownBox::StandardYesNo, text, 0, title};
+        return !yesNoAnswers.isEmpty() && yesNoAnswers.takeFirst();
+    }
 };
 
 } // namespace vq::test

@@ -9,29 +9,6 @@
 
 namespace vq::test {
 
-QByteArray hex(const char* text)
-{
-    return QByteArray::fromHex(text);
-}
-
-QString hexOf(const QByteArray& bytes)
-{
-    return QString::fromLatin1(bytes.toHex(' ').toUpper());
-}
-
-void click(QAbstractButton* button)
-{
-    QVERIFY(button);
-    QTest::mouseClick(button, Qt::LeftButton, {}, QPoint(8, button->height() / 2));
-}
-
-void typeInto(QWidget* target, const QString& text)
-{
-    for (const QChar c : text)
-        QTest::sendKeyEvent(QTest::Click, target, Qt::Key(c.toUpper().unicode()), QString(c),
-                            Qt::NoModifier);
-}
-
 namespace {
 
 double cpuSeconds()

@@ -10,13 +10,29 @@
 namespace vq::test {
 
 // Bytes written the way the tables write them: "02 05 43 33 03".
-QByteArray hex(const char* text);
-QString hexOf(const QByteArray& bytes);
+inline QByteArray hex(const char* text)
+{
+    return QByteArray::fromHex(text);
+}
+inline QString hexOf(const QByteArray& bytes)
+{
+    return QString::fromLatin1(bytes.toHex(' ').toUpper());
+}
 
 // Clicks where an operator would: on the caption, which an option button needs.
-void click(QAbstractButton* button);
+inline void click(QAbstractButton* button)
+{
+    QVERIFY(button);
+    QTest::mouseClick(button, Qt::LeftButton, {}, QPoint(8, button->height() / 2));
+}
+
 // Key by key, as a keyboard gives them: the key code is the character's upper case.
-void typeInto(QWidget* target, const QString& text);
+inline void typeInto(QWidget* target, const QString& text)
+{
+    for (const QChar c : text)
+        QTest::sendKeyEvent(QTest::Click, target, Qt::Key(c.toUpper().unicode()), QString(c),
+                            Qt::NoModifier);
+}
 
 // Runs the event loop for a while and returns the share of a core it used: a loop spinning on
 // a dead device uses most of one, an idle one next to nothing.
@@ -24,12 +40,10 @@ double busyShare(int ms = 600);
 // Descriptors of this process open on the device, found through /proc.
 int handlesOn(const QString& device);
 
-} // namespace vq::test
-
-namespace vq::test {
 inline char* toString(const ShownBox& b)
 {
     return QTest::toString(
         QStringLiteral("[%1] %2 | %3 | %4").arg(b.kind).arg(b.text).arg(b.typeCode).arg(b.title));
 }
+
 } // namespace vq::test

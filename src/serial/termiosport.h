@@ -1,0 +1,62 @@
+#pragma once
+
+#include "serial/commport.h"
+#include "serial/portmap.h"
+
+#include <memory>
+#include <QByteArray>
+#include <sys/types.h>
+#include <termios.h>
+
+class QSocketNotifier;
+
+namespace vq {
+
+// The port on a terminal device through termios. Opened write-only: the display never answers.
+// A write the driver cannot take at once waits in order behind what is pending and goes out as
+// the line takes it; only a device error counts as the device gone. The device is held the way
+// serial programs coordinate: an advisory lock on its node, the lock file under /run/lock and
+// the terminal's exclusive mode; closing puts back the line settings found at open.
+class TermiosPort final : public CommPortCore {
+public:
+    explicit TermiosPort(PortMap map = {});
+    ~TermiosPort() override;
+    TermiosPort(const TermiosPort&) = delete;
+    TermiosPort& operator=(const TermiosPort&) = delete;
+
+    qint64 bytesPending() const override;
+    void discardPending() override;
+
+protected:
+    void openDevice(int port, const LineSettings& settings) override;
+    void applyDeviceSettings(const LineSettings& settings) override;
+    void writeDevice(const QByteArray& bytes) override;
+    void closeDevice(bool drain) override;
+    bool deviceMissing() const override;
+
+private:
+    void configure(const LineSettings& settings);
+    // Writes what the driver takes now; false when the device has gone.
+    bool writeQueued();
+    void onWritable();
+    void watchWritable(bool on);
+    void release();
+
+    PortMap m_map;
+    int m_port = 0;
+    int m_fd = -1;
+    QByteArray m_location; // as mapped, for messages
+    QByteArray m_lockFile; // ours while we hold the device; empty when none could be made
+    dev_t m_rdev = 0;
+    ino_t m_ino = 0;
+    termios m_found{}; // the line as it was at open
+    LineSettings m_applied;
+    QByteArray m_queue; // written by the utility, not yet taken by the driver
+    qsizetype m_sent = 0;
+    std::unique_ptr<QSocketNotifier> m_writable;
+};
+
+// Makes the application's port; each port number opens the device the map names.
+PortFactory systemPortFactory(PortMap map);
+
+} // namespace vq
