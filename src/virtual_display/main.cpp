@@ -9,7 +9,7 @@
 #include <QCoreApplication>
 
 #include <cstdio>
-#include <cstring>
+#include <cstdlib>
 #include <memory>
 
 using namespace vq::vdisplay;
@@ -23,45 +23,94 @@ void writeLine(const QByteArray& line)
     std::fflush(stdout);
 }
 
-bool argumentGiven(int argc, char** argv, std::initializer_list<const char*> names)
+const char kNoDisplay[] = "vq3360-virtual-display: no display to show the window on. Run it "
+                          "with --headless, with -platform offscreen, or under xvfb-run.\n";
+
+// Whether the window system Qt is about to use has a display to reach.
+bool displayGiven(const QString& platformOption)
 {
-    for (int i = 1; i < argc; ++i) {
-        for (const char* name : names) {
-            if (std::strcmp(argv[i], name) == 0)
-                return true;
-        }
+    const QString platform =
+        platformOption.isEmpty() ? qEnvironmentVariable("QT_QPA_PLATFORM") : platformOption;
+    if (!platform.isEmpty() && !platform.startsWith(QLatin1String("xcb")) &&
+        !platform.startsWith(QLatin1String("wayland")))
+        return true;
+    return qEnvironmentVariableIsSet("DISPLAY") || qEnvironmentVariableIsSet("WAYLAND_DISPLAY");
+}
+
+// Qt aborts with a page of plugin text when its display cannot be reached; one line is enough.
+QtMessageHandler g_qtHandler = nullptr;
+void whileStarting(QtMsgType type, const QMessageLogContext& context, const QString& text)
+{
+    if (type == QtFatalMsg) {
+        std::fputs(kNoDisplay, stderr);
+        std::_Exit(2);
     }
-    return false;
+    if (!QByteArray(context.category).startsWith("qt.qpa"))
+        g_qtHandler(type, context, text);
+}
+
+int usageError(const QString& what)
+{
+    std::fprintf(stderr, "vq3360-virtual-display: %s\nTry --help.\n", qPrintable(what));
+    return 2;
 }
 
 } // namespace
 
 int main(int argc, char** argv)
 {
-    // The application object must exist before the parser, and its kind depends on
-    // the arguments: headless runs and --help must work without any display.
-    const bool noWindow =
-        argumentGiven(argc, argv, {"--headless", "-h", "--help", "--help-all", "-v", "--version"});
-    std::unique_ptr<QCoreApplication> app;
-    if (noWindow)
-        app = std::make_unique<QCoreApplication>(argc, argv);
-    else
-        app = std::make_unique<QApplication>(argc, argv);
-    QCoreApplication::setApplicationName(QStringLiteral("vq3360-virtual-display"));
-    QCoreApplication::setApplicationVersion(QStringLiteral("1.0"));
-
+    // Options first, before any window system is needed, so a bad one is named in any case.
+    QStringList arguments;
+    for (int i = 0; i < argc; ++i)
+        arguments << QString::fromLocal8Bit(argv[i]);
     QCommandLineParser parser;
+    parser.setSingleDashWordOptionMode(QCommandLineParser::ParseAsLongOptions);
     parser.setApplicationDescription(
         QStringLiteral("A stand-in for the VQ3360 pole display on a pseudo-terminal.\n"
                        "The first line of output is the device path to open from the utility.\n"
                        "With --headless, every later line is one JSON event; see README.md."));
-    parser.addHelpOption();
-    parser.addVersionOption();
+    const QCommandLineOption helpOption({QStringLiteral("h"), QStringLiteral("help")},
+                                        QStringLiteral("Show this help and exit."));
+    const QCommandLineOption versionOption({QStringLiteral("v"), QStringLiteral("version")},
+                                           QStringLiteral("Show the version and exit."));
     const QCommandLineOption headlessOption(
         QStringLiteral("headless"), QStringLiteral("No window; print events as JSON lines."));
-    parser.addOption(headlessOption);
-    parser.process(*app);
+    const QCommandLineOption platformOption(QStringLiteral("platform"),
+                                            QStringLiteral("The window system, such as offscreen."),
+                                            QStringLiteral("name"));
+    parser.addOptions({helpOption, versionOption, headlessOption, platformOption});
+    if (!parser.parse(arguments))
+        return usageError(parser.errorText());
+    if (!parser.positionalArguments().isEmpty())
+        return usageError(
+            QStringLiteral("unexpected argument %1").arg(parser.positionalArguments().first()));
+    if (parser.isSet(helpOption)) {
+        // No application object yet, so the parser does not know the program's name.
+        std::fputs(qPrintable(parser.helpText().replace(QStringLiteral("<executable_name>"),
+                                                        QStringLiteral("vq3360-virtual-display"))),
+                   stdout);
+        return 0;
+    }
+    if (parser.isSet(versionOption)) {
+        std::printf("vq3360-virtual-display %s\n", VQ_VERSION);
+        return 0;
+    }
+    const bool headless = parser.isSet(headlessOption);
+    if (!headless && !displayGiven(parser.value(platformOption))) {
+        std::fputs(kNoDisplay, stderr);
+        return 2;
+    }
 
+    std::unique_ptr<QCoreApplication> app;
+    if (headless) {
+        app = std::make_unique<QCoreApplication>(argc, argv);
+    } else {
+        g_qtHandler = qInstallMessageHandler(whileStarting);
+        app = std::make_unique<QApplication>(argc, argv);
+        qInstallMessageHandler(g_qtHandler);
+    }
+    QCoreApplication::setApplicationName(QStringLiteral("vq3360-virtual-display"));
+    QCoreApplication::setApplicationVersion(QStringLiteral(VQ_VERSION));
     SignalWatcher signalWatcher;
     QObject::connect(&signalWatcher, &SignalWatcher::terminationRequested, app.get(),
                      &QCoreApplication::quit);
@@ -78,7 +127,7 @@ int main(int argc, char** argv)
 
     DisplayDecoder decoder;
     std::unique_ptr<DisplayWindow> window;
-    if (parser.isSet(headlessOption)) {
+    if (headless) {
         QObject::connect(&pty, &PtyEndpoint::dataReceived, app.get(),
                          [&decoder](const QByteArray& data, int pcBaud) {
                              decoder.setPcBaud(pcBaud);

@@ -7,6 +7,8 @@
 #include <cstdlib>
 #include <cstring>
 #include <fcntl.h>
+#include <sys/file.h>
+#include <sys/ioctl.h>
 #include <termios.h>
 #include <unistd.h>
 
@@ -115,6 +117,9 @@ bool PtyEndpoint::open(QString* error)
     m_slavePath = QString::fromLocal8Bit(name);
     m_notifier = new QSocketNotifier(m_master, QSocketNotifier::Read, this);
     connect(m_notifier, &QSocketNotifier::activated, this, &PtyEndpoint::readMaster);
+    auto* staleCheck = new QTimer(this);
+    connect(staleCheck, &QTimer::timeout, this, &PtyEndpoint::releaseStaleExclusive);
+    staleCheck->start(kStaleCheckMs);
     return true;
 }
 
@@ -124,6 +129,20 @@ int PtyEndpoint::pcBaud() const
     if (m_slave < 0 || ::tcgetattr(m_slave, &tio) != 0)
         return 0;
     return baudFromSpeed(::cfgetospeed(&tio));
+}
+
+// A PC side that died with the port open leaves the terminal in exclusive mode, which this end
+// keeps alive, and nobody else could open it again. Taken off once nobody holds the device's
+// advisory lock, as a live opener does.
+void PtyEndpoint::releaseStaleExclusive()
+{
+    int exclusive = 0;
+    if (::ioctl(m_slave, TIOCGEXCL, &exclusive) != 0 || !exclusive)
+        return;
+    if (::flock(m_slave, LOCK_EX | LOCK_NB) != 0)
+        return;
+    ::ioctl(m_slave, TIOCNXCL);
+    ::flock(m_slave, LOCK_UN);
 }
 
 void PtyEndpoint::readMaster()

@@ -16,6 +16,7 @@ class PtyEndpoint : public QObject {
 public:
     // Bytes handed over per wake-up; the rest waits in the kernel for the next one.
     static constexpr int ReadChunk = 64 * 1024;
+    static constexpr int kStaleCheckMs = 500;
 
     explicit PtyEndpoint(QObject* parent = nullptr);
     ~PtyEndpoint() override;
@@ -30,6 +31,7 @@ signals:
 
 private:
     void readMaster();
+    void releaseStaleExclusive();
     void closeAll();
 
     int m_master = -1;

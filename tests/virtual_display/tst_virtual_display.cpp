@@ -5,10 +5,15 @@
 #include "virtual_display/displaydecoder.h"
 #include "virtual_display/eventjson.h"
 
+#include <fcntl.h>
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QSerialPort>
 #include <QTest>
+#include <sys/file.h>
+#include <sys/ioctl.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 using namespace vq::vdisplay;
 using vq::test::hex;
@@ -207,27 +212,76 @@ private slots:
         QCOMPARE(display.process().exitCode(), 0);
     }
 
+    // A PC side killed with the port open leaves its exclusive mode on the terminal, which the
+    // display keeps open: the display takes it off, so the next opener gets in.
+    void openAgainAfterACrash()
+    {
+        vq::test::VirtualDisplay display;
+        QVERIFY(display.start());
+        const QByteArray path = display.path().toLocal8Bit();
+        const pid_t child = ::fork();
+        if (child == 0) {
+            const int fd = ::open(path.constData(), O_RDWR | O_NOCTTY);
+            ::ioctl(fd, TIOCEXCL);
+            ::flock(fd, LOCK_EX);
+            ::_exit(0);
+        }
+        QVERIFY(child > 0 && ::waitpid(child, nullptr, 0) == child);
+        const auto exclusive = [&] {
+            const int fd = ::open(path.constData(), O_RDWR | O_NOCTTY | O_NONBLOCK);
+            int on = fd < 0; // refused: another user's open meets the mode itself
+            if (fd >= 0 && ::ioctl(fd, TIOCGEXCL, &on) == 0)
+                ::close(fd);
+            return on != 0;
+        };
+        QVERIFY(exclusive());
+        QTRY_VERIFY_WITH_TIMEOUT(!exclusive(), vq::test::kPatienceMs);
+    }
+
     void commandLine_data()
     {
+        QTest::addColumn<QString>("program");
         QTest::addColumn<QStringList>("arguments");
+        QTest::addColumn<bool>("display"); // a display to reach
         QTest::addColumn<int>("exitCode");
         QTest::addColumn<QString>("mentions");
-        QTest::newRow("help") << QStringList{"--help"} << 0 << "--headless";
-        QTest::newRow("version") << QStringList{"--version"} << 0 << "1.0";
-        QTest::newRow("unknown option") << QStringList{"--headless", "--bogus"} << 1 << "bogus";
+        const QString vd = QStringLiteral(VQ_VDISPLAY_EXE), app = QStringLiteral(VQ_APP_EXE);
+        QTest::newRow("help") << vd << QStringList{"--help"} << true << 0 << "--headless";
+        QTest::newRow("version") << vd << QStringList{"--version"} << true << 0 << VQ_VERSION;
+        QTest::newRow("unknown option")
+            << vd << QStringList{"--headless", "--bogus"} << true << 2 << "bogus";
+        QTest::newRow("stray argument")
+            << vd << QStringList{"--headless", "extra"} << true << 2 << "extra";
+        QTest::newRow("no display") << vd << QStringList{} << false << 2 << "--headless";
+        QTest::newRow("no display, bad option")
+            << vd << QStringList{"--bogus"} << false << 2 << "bogus";
+        QTest::newRow("utility, no display")
+            << app << QStringList{} << false << 2 << "-platform offscreen or under xvfb-run";
+        QTest::newRow("utility, unreachable display")
+            << app << QStringList{"-platform", "xcb"} << true << 2 << "xvfb-run";
     }
 
     void commandLine()
     {
+        QFETCH(QString, program);
         QFETCH(QStringList, arguments);
+        QFETCH(bool, display);
         QFETCH(int, exitCode);
         QFETCH(QString, mentions);
         QProcess process;
-        process.setProcessChannelMode(QProcess::MergedChannels);
-        process.start(QStringLiteral(VQ_VDISPLAY_EXE), arguments);
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        for (const char* name : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"})
+            env.remove(QString::fromLatin1(name));
+        if (display) // one that nobody serves
+            env.insert(QStringLiteral("DISPLAY"), QStringLiteral(":97"));
+        process.setProcessEnvironment(env);
+        process.start(program, arguments);
         QVERIFY(process.waitForFinished(vq::test::kPatienceMs));
         QCOMPARE(process.exitCode(), exitCode);
-        QVERIFY(process.readAll().contains(mentions.toUtf8()));
+        const QByteArray said = process.readAllStandardOutput() + process.readAllStandardError();
+        QVERIFY2(said.contains(mentions.toUtf8()), said.constData());
+        if (exitCode == 2) // one line, not Qt's page of plugin text
+            QCOMPARE(said.count('\n'), said.contains("Try --help") ? 2 : 1);
     }
 };
 
