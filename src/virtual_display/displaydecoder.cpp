@@ -1,5 +1,9 @@
 #include "virtual_display/displaydecoder.h"
 
+#include <algorithm>
+#include <array>
+#include <QHash>
+
 namespace vq::vdisplay {
 
 namespace {
@@ -14,6 +18,74 @@ QString hexByte(unsigned char byte)
     return QStringLiteral("%1").arg(uint(byte), 2, 16, QLatin1Char('0')).toUpper();
 }
 
+using Fields = QList<std::pair<QString, QJsonValue>>;
+
+// Most events are one byte each; what such an event says is made once per kind of byte, not
+// once per byte, so a long text costs little more than the bytes themselves.
+const QByteArray& oneByte(unsigned char byte)
+{
+    static const std::array<QByteArray, 256> bytes = [] {
+        std::array<QByteArray, 256> all;
+        for (int i = 0; i < 256; ++i)
+            all[i] = QByteArray(1, char(i));
+        return all;
+    }();
+    return bytes[byte];
+}
+
+using Said = DisplayDecoder::Said;
+
+const Said& textSaid(unsigned char shown, bool garbled)
+{
+    static std::array<std::array<Said, 256>, 2> said;
+    Said& s = said[garbled][shown];
+    if (s.message.isNull()) {
+        const QString character(QChar::fromLatin1(static_cast<char>(shown)));
+        s.message = (garbled ? QStringLiteral("garbled \"%1\"") : QStringLiteral("text \"%1\""))
+                        .arg(character);
+        s.fields = {{QStringLiteral("char"), character}, {QStringLiteral("garbled"), garbled}};
+    }
+    return s;
+}
+
+const Said& cursorSaid(unsigned char byte, int cursor)
+{
+    static std::array<std::array<Said, ScreenModel::CellCount>, 3> said;
+    Said& s = said[byte == CR ? 0 : byte == LF ? 1 : 2][cursor];
+    if (s.message.isNull()) {
+        s.message = QStringLiteral("cursor %1 to %2").arg(controlName(byte)).arg(cursor);
+        s.fields = {{QStringLiteral("name"), controlName(byte)}};
+    }
+    return s;
+}
+
+constexpr int kEmulations = int(Emulation::UtcS) + 1;
+
+// Bytes 00 to 1F and 7F.
+const Said& controlSaid(unsigned char byte, Emulation emulation)
+{
+    static std::array<std::array<Said, kEmulations>, 33> said;
+    Said& s = said[byte == 0x7F ? 32 : byte][int(emulation)];
+    if (s.message.isNull()) {
+        s.message = QStringLiteral("control byte %1 (%2) not handled in %3")
+                        .arg(hexByte(byte), controlName(byte), emulationName(emulation));
+        s.fields = {{QStringLiteral("name"), controlName(byte)},
+                    {QStringLiteral("emulation"), emulationName(emulation)}};
+    }
+    return s;
+}
+
+const Said& clearSaid(Emulation emulation)
+{
+    static std::array<Said, kEmulations> said;
+    Said& s = said[int(emulation)];
+    if (s.message.isNull()) {
+        s.message = QStringLiteral("clear (%1)").arg(emulationName(emulation));
+        s.fields = {{QStringLiteral("emulation"), emulationName(emulation)}};
+    }
+    return s;
+}
+
 } // namespace
 
 QJsonValue DisplayEvent::field(const QString& key) const
@@ -25,10 +97,7 @@ QJsonValue DisplayEvent::field(const QString& key) const
     return QJsonValue(QJsonValue::Undefined);
 }
 
-DisplayDecoder::DisplayDecoder()
-{
-    m_pending.reserve(FrameCap);
-}
+DisplayDecoder::DisplayDecoder() = default;
 
 unsigned char DisplayDecoder::garbleGlyph(unsigned char byte)
 {
@@ -40,26 +109,32 @@ unsigned char DisplayDecoder::garbleGlyph(unsigned char byte)
 
 QList<DisplayEvent> DisplayDecoder::feed(QByteArrayView data)
 {
-    m_out.clear();
+    QList<DisplayEvent> events;
+    feed(data, events);
+    return events;
+}
+
+void DisplayDecoder::feed(QByteArrayView data, QList<DisplayEvent>& events)
+{
+    m_out = &events;
     for (const char byte : data)
         feedByte(static_cast<unsigned char>(byte));
+    m_out = nullptr;
     // Bytes that arrived with a baud command were clocked in before it was obeyed.
     m_receiveBaud = m_displayBaud;
-    return std::exchange(m_out, {});
 }
 
 DisplayEvent& DisplayDecoder::addEvent(const QString& name, const QString& message,
-                                       QByteArrayView bytes)
+                                       const QByteArray& bytes)
 {
     DisplayEvent event;
     event.event = name;
     event.message = message;
-    event.bytes = bytes.toByteArray();
-    event.line1 = m_screen.lineText(0);
-    event.line2 = m_screen.lineText(1);
+    event.bytes = bytes;
+    event.screen = m_screen.cells();
     event.cursor = m_screen.cursor();
-    m_out.append(std::move(event));
-    return m_out.last();
+    m_out->append(std::move(event));
+    return m_out->last();
 }
 
 void DisplayDecoder::checkSpeed()
@@ -95,11 +170,8 @@ void DisplayDecoder::feedByte(unsigned char byte)
             giveUpPending(QStringLiteral("cut off by a line speed change"));
         const unsigned char glyph = garbleGlyph(byte);
         m_screen.put(glyph);
-        auto& event =
-            addEvent(QStringLiteral("text"), QStringLiteral("garbled \"%1\"").arg(QChar(glyph)),
-                     QByteArrayView(reinterpret_cast<const char*>(&byte), 1));
-        event.fields = {{QStringLiteral("char"), QString(QChar(glyph))},
-                        {QStringLiteral("garbled"), true}};
+        const Said& said = textSaid(glyph, true);
+        addEvent(QStringLiteral("text"), said.message, oneByte(byte)).fields = said.fields;
         return;
     }
 
@@ -115,11 +187,14 @@ void DisplayDecoder::feedByte(unsigned char byte)
             // STX not followed by ENQ opens no frame: it was a stray control byte.
             m_pending.clear();
             m_state = State::Idle;
-            auto& event = addEvent(QStringLiteral("control"),
-                                   QStringLiteral("control byte 02 (STX) not followed by ENQ"),
-                                   QByteArrayView("\x02", 1));
-            event.fields = {{QStringLiteral("name"), QStringLiteral("STX")},
-                            {QStringLiteral("emulation"), emulationName(m_emulation)}};
+            static std::array<Said, kEmulations> said;
+            Said& s = said[int(m_emulation)];
+            if (s.message.isNull())
+                s = {{},
+                     QStringLiteral("control byte 02 (STX) not followed by ENQ"),
+                     {{QStringLiteral("name"), QStringLiteral("STX")},
+                      {QStringLiteral("emulation"), emulationName(m_emulation)}}};
+            addEvent(QStringLiteral("control"), s.message, oneByte(STX)).fields = s.fields;
             handleIdle(byte);
         }
         break;
@@ -157,22 +232,21 @@ bool DisplayDecoder::isClearByte(unsigned char byte) const
 
 void DisplayDecoder::handleIdle(unsigned char byte)
 {
-    const QByteArrayView one(reinterpret_cast<const char*>(&byte), 1);
+    const QByteArray& one = oneByte(byte);
     if (byte == STX) {
-        m_pending = QByteArray(1, STX);
+        startPending(STX);
         m_state = State::AfterStx;
         return;
     }
     if (m_emulation == Emulation::Dsp800 && byte == EOT) {
-        m_pending = QByteArray(1, EOT);
+        startPending(EOT);
         m_state = State::Dsp800Sequence;
         return;
     }
     if (isClearByte(byte)) {
         m_screen.clear();
-        auto& event = addEvent(QStringLiteral("clear"),
-                               QStringLiteral("clear (%1)").arg(emulationName(m_emulation)), one);
-        event.fields = {{QStringLiteral("emulation"), emulationName(m_emulation)}};
+        const Said& said = clearSaid(m_emulation);
+        addEvent(QStringLiteral("clear"), said.message, one).fields = said.fields;
         return;
     }
     if (byte == CR || byte == LF || byte == BS) {
@@ -182,33 +256,24 @@ void DisplayDecoder::handleIdle(unsigned char byte)
             m_screen.lineFeed();
         else
             m_screen.backspace();
-        auto& event = addEvent(
-            QStringLiteral("cursor"),
-            QStringLiteral("cursor %1 to %2").arg(controlName(byte)).arg(m_screen.cursor()), one);
-        event.fields = {{QStringLiteral("name"), controlName(byte)}};
+        const Said& said = cursorSaid(byte, m_screen.cursor());
+        addEvent(QStringLiteral("cursor"), said.message, one).fields = said.fields;
         return;
     }
     if (byte < 0x20 || byte == 0x7F) {
-        auto& event =
-            addEvent(QStringLiteral("control"),
-                     QStringLiteral("control byte %1 (%2) not handled in %3")
-                         .arg(hexByte(byte), controlName(byte), emulationName(m_emulation)),
-                     one);
-        event.fields = {{QStringLiteral("name"), controlName(byte)},
-                        {QStringLiteral("emulation"), emulationName(m_emulation)}};
+        const Said& said = controlSaid(byte, m_emulation);
+        addEvent(QStringLiteral("control"), said.message, one).fields = said.fields;
         return;
     }
     m_screen.put(byte);
-    const QString character(QChar::fromLatin1(static_cast<char>(byte)));
-    auto& event =
-        addEvent(QStringLiteral("text"), QStringLiteral("text \"%1\"").arg(character), one);
-    event.fields = {{QStringLiteral("char"), character}, {QStringLiteral("garbled"), false}};
+    const Said& said = textSaid(byte, false);
+    addEvent(QStringLiteral("text"), said.message, one).fields = said.fields;
 }
 
 void DisplayDecoder::restartFrame()
 {
     giveUpPending(QStringLiteral("new frame before ETX"));
-    m_pending = QByteArray(1, STX);
+    startPending(STX);
     m_state = State::AfterStx;
 }
 
@@ -266,12 +331,23 @@ void DisplayDecoder::handleDsp800(unsigned char byte)
 void DisplayDecoder::giveUpPending(const QString& reason)
 {
     if (!m_pending.isEmpty()) {
-        auto& event = addEvent(QStringLiteral("undecoded"),
-                               QStringLiteral("undecoded: %1").arg(reason), m_pending);
-        event.fields = {{QStringLiteral("reason"), reason}};
+        static QHash<QString, Said> said;
+        Said& s = said[reason];
+        if (s.message.isNull())
+            s = {{},
+                 QStringLiteral("undecoded: %1").arg(reason),
+                 {{QStringLiteral("reason"), reason}}};
+        addEvent(QStringLiteral("undecoded"), s.message, m_pending).fields = s.fields;
     }
     m_pending.clear();
     m_state = State::Idle;
+}
+
+void DisplayDecoder::startPending(char first)
+{
+    m_pending.clear();
+    m_pending.reserve(8); // a whole command frame, in one go
+    m_pending.append(first);
 }
 
 void DisplayDecoder::executeFrame()
@@ -286,90 +362,130 @@ void DisplayDecoder::executeFrame()
     const char param = m_pending[3];
     const QByteArray frame = std::exchange(m_pending, {});
     m_state = State::Idle;
-    auto undecoded = [&](const QString& reason) {
-        auto& event = addEvent(QStringLiteral("undecoded"),
-                               QStringLiteral("undecoded: %1").arg(reason), frame);
-        event.fields = {{QStringLiteral("reason"), reason}};
-    };
-    const QString paramHex = hexByte(static_cast<unsigned char>(param));
+    const Said& said = frameSaid(code, param);
+    if (said.event != QLatin1String("undecoded")) {
+        switch (code) {
+        case CodeEmulation:
+            emulationForMode(param, &m_emulation);
+            break;
+        case CodeLineOp:
+            if (param == '1') {
+                // Reset restores the power-on look; line settings and stored lines live on.
+                m_screen.clear();
+                m_emulation = Emulation::Ztk;
+                m_charset = PowerOnCharset;
+            } else {
+                (param == '2' ? m_upper : m_lower).clear();
+            }
+            break;
+        case CodeBaud:
+            m_displayBaud = baudForParam(param);
+            break;
+        case CodeFraming:
+            framingForParam(param, &m_framing);
+            break;
+        case CodeCharset:
+            m_charset = static_cast<unsigned char>(param);
+            break;
+        case CodeShowDemo:
+            m_screen.setLine(0, m_upper);
+            m_screen.setLine(1, m_lower);
+            m_screen.setCursor(0);
+            break;
+        }
+    }
+    addEvent(said.event, said.message, frame).fields = said.fields;
+}
 
+// What a whole five-byte frame says, by its code and parameter alone; made once for each.
+const DisplayDecoder::Said& DisplayDecoder::frameSaid(char code, char param)
+{
+    static QHash<int, Said> said;
+    const int key = static_cast<unsigned char>(code) << 8 | static_cast<unsigned char>(param);
+    if (const auto it = said.constFind(key); it != said.constEnd())
+        return *it;
+    Said& s = said[key];
+    const QString paramHex = hexByte(static_cast<unsigned char>(param));
+    const auto undecoded = [&](const QString& reason) {
+        s = {QStringLiteral("undecoded"),
+             QStringLiteral("undecoded: %1").arg(reason),
+             {{QStringLiteral("reason"), reason}}};
+    };
     switch (code) {
     case CodeEmulation: {
         Emulation emulation = Emulation::Ztk;
-        if (!emulationForMode(param, &emulation))
-            return undecoded(QStringLiteral("unknown emulation %1").arg(paramHex));
-        m_emulation = emulation;
-        auto& event = addEvent(QStringLiteral("emulation"),
-                               QStringLiteral("emulation %1").arg(emulationName(emulation)), frame);
-        event.fields = {{QStringLiteral("name"), emulationName(emulation)},
-                        {QStringLiteral("mode"), QString(QChar::fromLatin1(param))}};
-        return;
+        if (!emulationForMode(param, &emulation)) {
+            undecoded(QStringLiteral("unknown emulation %1").arg(paramHex));
+            break;
+        }
+        s = {QStringLiteral("emulation"),
+             QStringLiteral("emulation %1").arg(emulationName(emulation)),
+             {{QStringLiteral("name"), emulationName(emulation)},
+              {QStringLiteral("mode"), QString(QChar::fromLatin1(param))}}};
+        break;
     }
     case CodeLineOp:
         if (param == '1') {
-            // Reset restores the power-on look; line settings and stored lines live on.
-            m_screen.clear();
-            m_emulation = Emulation::Ztk;
-            m_charset = PowerOnCharset;
-            auto& event = addEvent(QStringLiteral("reset"), QStringLiteral("reset"), frame);
-            event.fields = {{QStringLiteral("emulation"), emulationName(m_emulation)},
-                            {QStringLiteral("charset"), charsetName(m_charset)}};
-            return;
-        }
-        if (param == '2' || param == '3') {
+            s = {QStringLiteral("reset"),
+                 QStringLiteral("reset"),
+                 {{QStringLiteral("emulation"), emulationName(Emulation::Ztk)},
+                  {QStringLiteral("charset"), charsetName(PowerOnCharset)}}};
+        } else if (param == '2' || param == '3') {
             const int row = param == '2' ? 0 : 1;
-            (row == 0 ? m_upper : m_lower).clear();
-            auto& event =
-                addEvent(QStringLiteral("clear_line"),
-                         QStringLiteral("clear stored %1 line").arg(lineName(row)), frame);
-            event.fields = {{QStringLiteral("line"), lineName(row)}};
-            return;
+            s = {QStringLiteral("clear_line"),
+                 QStringLiteral("clear stored %1 line").arg(lineName(row)),
+                 {{QStringLiteral("line"), lineName(row)}}};
+        } else {
+            undecoded(QStringLiteral("unknown BEL parameter %1").arg(paramHex));
         }
-        return undecoded(QStringLiteral("unknown BEL parameter %1").arg(paramHex));
+        break;
     case CodeBaud: {
         const int baud = baudForParam(param);
-        if (baud == 0)
-            return undecoded(QStringLiteral("unknown baud parameter %1").arg(paramHex));
-        m_displayBaud = baud;
-        auto& event = addEvent(QStringLiteral("display_baud"),
-                               QStringLiteral("display baud %1").arg(baud), frame);
-        event.fields = {{QStringLiteral("baud"), baud}};
-        return;
+        if (baud == 0) {
+            undecoded(QStringLiteral("unknown baud parameter %1").arg(paramHex));
+            break;
+        }
+        s = {QStringLiteral("display_baud"),
+             QStringLiteral("display baud %1").arg(baud),
+             {{QStringLiteral("baud"), baud}}};
+        break;
     }
     case CodeFraming: {
         Framing framing;
-        if (!framingForParam(param, &framing))
-            return undecoded(QStringLiteral("unknown framing parameter %1").arg(paramHex));
-        m_framing = framing;
-        auto& event = addEvent(QStringLiteral("display_framing"),
-                               QStringLiteral("display framing %1").arg(framing.text()), frame);
-        event.fields = {{QStringLiteral("framing"), framing.text()}};
-        return;
+        if (!framingForParam(param, &framing)) {
+            undecoded(QStringLiteral("unknown framing parameter %1").arg(paramHex));
+            break;
+        }
+        s = {QStringLiteral("display_framing"),
+             QStringLiteral("display framing %1").arg(framing.text()),
+             {{QStringLiteral("framing"), framing.text()}}};
+        break;
     }
     case CodeCharset: {
         const QString name = charsetName(static_cast<unsigned char>(param));
-        if (name.isEmpty())
-            return undecoded(QStringLiteral("unknown character set %1").arg(paramHex));
-        m_charset = static_cast<unsigned char>(param);
-        auto& event = addEvent(QStringLiteral("charset"),
-                               QStringLiteral("character set %1").arg(name), frame);
-        event.fields = {{QStringLiteral("name"), name}, {QStringLiteral("code"), paramHex}};
-        return;
+        if (name.isEmpty()) {
+            undecoded(QStringLiteral("unknown character set %1").arg(paramHex));
+            break;
+        }
+        s = {QStringLiteral("charset"),
+             QStringLiteral("character set %1").arg(name),
+             {{QStringLiteral("name"), name}, {QStringLiteral("code"), paramHex}}};
+        break;
     }
     case CodeShowDemo:
         if (param != BS)
-            return undecoded(QStringLiteral("unknown show parameter %1").arg(paramHex));
-        m_screen.setLine(0, m_upper);
-        m_screen.setLine(1, m_lower);
-        m_screen.setCursor(0);
-        addEvent(QStringLiteral("show_demo"), QStringLiteral("show demo lines"), frame);
-        return;
+            undecoded(QStringLiteral("unknown show parameter %1").arg(paramHex));
+        else
+            s = {QStringLiteral("show_demo"), QStringLiteral("show demo lines"), {}};
+        break;
     case CodeStoreLine:
-        return undecoded(QStringLiteral("unknown line selector %1").arg(paramHex));
+        undecoded(QStringLiteral("unknown line selector %1").arg(paramHex));
+        break;
     default:
-        return undecoded(QStringLiteral("unknown command code %1")
-                             .arg(hexByte(static_cast<unsigned char>(code))));
+        undecoded(QStringLiteral("unknown command code %1")
+                      .arg(hexByte(static_cast<unsigned char>(code))));
     }
+    return s;
 }
 
 void DisplayDecoder::executeStore()

@@ -8,21 +8,29 @@
 #include <QList>
 #include <QString>
 
+#include <array>
 #include <utility>
 
 namespace vq::vdisplay {
 
 // One thing the display did, with the bytes that made it happen and the screen afterwards.
+// Most events are one byte each, so an event holds no text of its own that it need not.
 struct DisplayEvent {
     QString event;
     QList<std::pair<QString, QJsonValue>> fields; // the kind's own, in output order
     QString message;
     QByteArray bytes;
-    QString line1;
-    QString line2;
+    std::array<char, ScreenModel::CellCount> screen{};
     int cursor = 0;
 
     QJsonValue field(const QString& key) const;
+    // The screen's lines afterwards, twenty Latin-1 characters each.
+    QString line1() const { return QString::fromLatin1(screen.data(), ScreenModel::Columns); }
+    QString line2() const
+    {
+        return QString::fromLatin1(screen.data() + ScreenModel::Columns, ScreenModel::Columns);
+    }
+    bool operator==(const DisplayEvent&) const = default;
 };
 
 // Byte-at-a-time decoder of everything the PC sends, plus the state it drives.
@@ -39,6 +47,8 @@ public:
 
     // One read's worth of input. A new display speed applies from the next read on.
     QList<DisplayEvent> feed(QByteArrayView data);
+    // The same, adding the events to a list the caller keeps.
+    void feed(QByteArrayView data, QList<DisplayEvent>& events);
     // The PC side's speed as the port reports it; 0 when it cannot be read.
     void setPcBaud(int baud) { m_pcBaud = baud; }
 
@@ -56,7 +66,16 @@ public:
     // The glyph a byte turns into when the line speeds differ.
     static unsigned char garbleGlyph(unsigned char byte);
 
+    // What an event of a kind says; most are made once and shared by every such event.
+    struct Said {
+        QString event;
+        QString message;
+        QList<std::pair<QString, QJsonValue>> fields;
+    };
+
 private:
+    static const Said& frameSaid(char code, char param);
+
     enum class State { Idle, AfterStx, AfterEnq, AfterCode, AwaitEtx, StoreText, Dsp800Sequence };
 
     void feedByte(unsigned char byte);
@@ -72,7 +91,8 @@ private:
     void giveUpPending(const QString& reason);
     bool isClearByte(unsigned char byte) const;
 
-    DisplayEvent& addEvent(const QString& name, const QString& message, QByteArrayView bytes);
+    DisplayEvent& addEvent(const QString& name, const QString& message, const QByteArray& bytes);
+    void startPending(char first);
 
     ScreenModel m_screen;
     Emulation m_emulation = Emulation::Ztk;
@@ -91,7 +111,7 @@ private:
     int m_shownPc = 0;
     int m_shownDisplay = 0;
 
-    QList<DisplayEvent> m_out;
+    QList<DisplayEvent>* m_out = nullptr;
 };
 
 } // namespace vq::vdisplay

@@ -72,8 +72,8 @@ QByteArray eventToJson(const DisplayEvent& event)
         appendMember(out, key, jsonValue(value));
     appendMember(out, QStringLiteral("message"), jsonString(event.message));
     appendMember(out, QStringLiteral("bytes"), jsonString(hexBytes(event.bytes)));
-    appendMember(out, QStringLiteral("line1"), jsonString(event.line1));
-    appendMember(out, QStringLiteral("line2"), jsonString(event.line2));
+    appendMember(out, QStringLiteral("line1"), jsonString(event.line1()));
+    appendMember(out, QStringLiteral("line2"), jsonString(event.line2()));
     appendMember(out, QStringLiteral("cursor"), QByteArray::number(event.cursor));
     out += '}';
     return out;

@@ -29,6 +29,7 @@ public:
 
     int cursor() const { return m_cursor; }
     unsigned char cell(int index) const { return static_cast<unsigned char>(m_cells[index]); }
+    const std::array<char, CellCount>& cells() const { return m_cells; }
     QByteArray lineBytes(int row) const;
     // Latin-1 view of a line, exactly twenty characters.
     QString lineText(int row) const;
