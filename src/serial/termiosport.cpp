@@ -428,6 +428,10 @@ void TermiosPort::closeDevice(bool drain)
     // destroyed), bounded all the same by the time the bytes need on the line.
     const QDeadlineTimer deadline(drain ? m_applied.drainBoundMs(bytesPending()) : 0);
     while (drain && bytesPending() > 0 && !deadline.hasExpired()) {
+        if (m_sent == m_queue.size()) {
+            ::usleep(5000); // only the driver's queue is left, and it says nothing when empty
+            continue;
+        }
         pollfd p{m_fd, POLLOUT, 0};
         ::poll(&p, 1, int(std::clamp<qint64>(deadline.remainingTime(), 0, 20)));
         if ((p.revents & (POLLHUP | POLLERR)) || !writeQueued())
