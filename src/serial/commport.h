@@ -31,6 +31,8 @@ public:
     virtual void discardPending() {}
     // True when the port reads open but its device has gone or was replaced meanwhile.
     virtual bool deviceGone() const { return false; }
+    // The device a port number opens, as the operator would name it; empty when unknown.
+    virtual QString deviceName(int /*port*/) const { return {}; }
 };
 
 // Where the port stands. Closed -> Open: the device opened. Open -> Lost: the device went away

@@ -403,6 +403,11 @@ void TermiosPort::watchWritable(bool on)
         m_writable->setEnabled(on);
 }
 
+QString TermiosPort::deviceName(int port) const
+{
+    return shown(systemLocation(m_map.deviceFor(port)));
+}
+
 qint64 TermiosPort::bytesPending() const
 {
     int driver = 0;

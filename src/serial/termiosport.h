@@ -25,6 +25,7 @@ public:
     TermiosPort& operator=(const TermiosPort&) = delete;
 
     qint64 bytesPending() const override;
+    QString deviceName(int port) const override;
     void discardPending() override;
 
 protected:
