@@ -1,15 +1,29 @@
 #!/usr/bin/env bash
-# Installs the Debian 12 packages the project needs; does nothing when all are there.
+# deps.sh [PURPOSE...]: installs the Debian 12 packages the project needs for each PURPOSE (build,
+# run, xserver, test, package; all of them when none is named). Does nothing when all are there.
+# VQ_WITH_CLANG=1 adds clang and libFuzzer for scripts/fuzz.sh.
 set -euo pipefail
 
-packages=(
-    cmake ninja-build g++ pkg-config
-    qt6-base-dev qt6-serialport-dev libgl-dev
+declare -A sets=(
+    [build]="cmake ninja-build g++ pkg-config qt6-base-dev qt6-serialport-dev libgl-dev"
     # Metric-compatible faces for Times New Roman, Arial, Courier New and a Comic Sans look-alike.
-    fonts-liberation fonts-liberation2 fonts-comic-neue fonts-dejavu-core
-    # Looking at real windows: a virtual X server, key presses, screenshots.
-    xvfb xdotool imagemagick
+    [run]="fonts-liberation fonts-liberation2 fonts-comic-neue fonts-dejavu-core"
+    # A virtual X server, for machines without a display.
+    [xserver]="xvfb"
+    # Driving real windows (key presses, screenshots) and checking what `cmake --install` lays out.
+    [test]="xdotool imagemagick desktop-file-utils appstream groff-base librsvg2-bin"
+    # dpkg-shlibdeps, and `file`, with which CPack finds the binaries to compute dependencies for.
+    [package]="dpkg-dev file"
 )
+
+purposes=("$@")
+[ ${#purposes[@]} -eq 0 ] && purposes=(build run xserver test package)
+packages=()
+for purpose in "${purposes[@]}"; do
+    [ -n "${sets[$purpose]+set}" ] || { echo "deps.sh: no purpose '$purpose'" >&2; exit 2; }
+    read -ra words <<<"${sets[$purpose]}"
+    packages+=("${words[@]}")
+done
 [ "${VQ_WITH_CLANG:-0}" = 1 ] && packages+=(clang libclang-rt-14-dev)
 
 missing=()

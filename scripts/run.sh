@@ -1,10 +1,15 @@
 #!/usr/bin/env bash
-# Installs what is missing, builds a release and starts the utility.
+# Installs what is missing to build and run, builds a release of the two programs and starts
+# the utility.
 # With no arguments COM1 is a virtual display; arguments go to the utility (--com 1=/dev/ttyUSB0).
 set -euo pipefail
 cd "$(dirname "$0")/.."
-bash scripts/deps.sh
-bash scripts/build.sh build-release Release
+purposes=(build run)
+[ -z "${DISPLAY:-}${WAYLAND_DISPLAY:-}" ] && purposes+=(xserver)
+bash scripts/deps.sh "${purposes[@]}"
+# Only the two programs: the tests are built by scripts/test.sh, in its own folders.
+cmake -S . -B build-release -G Ninja -DCMAKE_BUILD_TYPE=Release -DBUILD_TESTING=OFF >/dev/null
+cmake --build build-release --parallel "$(nproc)" --target vq3360 vq3360-virtual-display
 bin=build-release
 
 if [ -z "${DISPLAY:-}${WAYLAND_DISPLAY:-}" ]; then

@@ -1,10 +1,12 @@
+#include "app/commandline.h"
 #include "app/formall.h"
 #include "app/termination.h"
 #include "dialogs/widgetboxes.h"
-#include "serial/portmap.h"
+#include "serial/portlist.h"
 #include "serial/termiosport.h"
 #include "shared/appcontext.h"
 #include "ui/formbuilder.h"
+#include "ui/poledrawing.h"
 
 #include <cstdio>
 #include <cstdlib>
@@ -50,12 +52,19 @@ int main(int argc, char** argv)
         args << QByteArray(argv[i]);
     const vq::CommandLine options = vq::parseCommandLine(args);
     if (!options.error.isEmpty()) {
-        std::fprintf(stderr, "vq3360: %s\n%s", qPrintable(options.error),
-                     qPrintable(vq::usageText()));
+        std::fprintf(stderr, "vq3360: %s\nTry --help.\n", qPrintable(options.error));
         return 2;
     }
     if (options.help) {
-        std::fputs(qPrintable(vq::usageText()), stdout);
+        std::fputs(qPrintable(vq::helpText()), stdout);
+        return 0;
+    }
+    if (options.version) {
+        std::printf("vq3360 %s\n", VQ_VERSION);
+        return 0;
+    }
+    if (options.listPorts) {
+        std::fputs(qPrintable(vq::portListText(vq::systemPorts())), stdout);
         return 0;
     }
     if (!displayGiven(options.qtArgs)) {
@@ -75,6 +84,8 @@ int main(int argc, char** argv)
     QApplication app(qtArgc, qtArgv.data());
     qInstallMessageHandler(g_qtHandler);
     QApplication::setApplicationVersion(QStringLiteral(VQ_VERSION));
+    QApplication::setDesktopFileName(QStringLiteral(VQ_APP_ID));
+    QApplication::setWindowIcon(vq::appIcon());
     vq::installFontSubstitutes();
 
     vq::Module1 state;

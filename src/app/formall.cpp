@@ -7,6 +7,7 @@
 #include <cstdio>
 #include <QAction>
 #include <QCloseEvent>
+#include <QFontMetricsF>
 #include <QLabel>
 #include <QMenuBar>
 #include <QPushButton>
@@ -50,26 +51,32 @@ constexpr ControlSpec kControls[] = {
     {.name = "PortCaption", .index = 5, .kind = ControlKind::Label, .caption = "COM6 :",
      .rect = {120, 2160, 900, 255}, .parent = "Frame2"},
     {.name = "Label6", .index = 0, .kind = ControlKind::Label, .caption = "",
-     .rect = {1080, 360, 3495, 255}, .parent = "Frame2", .font = kStatusFont},
+     .rect = {1080, 360, 3495, 255}, .parent = "Frame2", .font = kStatusFont,
+     .label = "PortCaption"},
     {.name = "Label6", .index = 1, .kind = ControlKind::Label, .caption = "",
-     .rect = {1080, 720, 3495, 255}, .parent = "Frame2", .font = kStatusFont},
+     .rect = {1080, 720, 3495, 255}, .parent = "Frame2", .font = kStatusFont,
+     .label = "PortCaption"},
     {.name = "Label6", .index = 2, .kind = ControlKind::Label, .caption = "",
-     .rect = {1080, 1080, 3495, 255}, .parent = "Frame2", .font = kStatusFont},
+     .rect = {1080, 1080, 3495, 255}, .parent = "Frame2", .font = kStatusFont,
+     .label = "PortCaption"},
     {.name = "Label6", .index = 3, .kind = ControlKind::Label, .caption = "",
-     .rect = {1080, 1440, 3495, 255}, .parent = "Frame2", .font = kStatusFont},
+     .rect = {1080, 1440, 3495, 255}, .parent = "Frame2", .font = kStatusFont,
+     .label = "PortCaption"},
     {.name = "Label6", .index = 4, .kind = ControlKind::Label, .caption = "",
-     .rect = {1080, 1800, 3495, 255}, .parent = "Frame2", .font = kStatusFont},
+     .rect = {1080, 1800, 3495, 255}, .parent = "Frame2", .font = kStatusFont,
+     .label = "PortCaption"},
     {.name = "Label6", .index = 5, .kind = ControlKind::Label, .caption = "",
-     .rect = {1080, 2160, 3495, 255}, .parent = "Frame2", .font = kStatusFont},
+     .rect = {1080, 2160, 3495, 255}, .parent = "Frame2", .font = kStatusFont,
+     .label = "PortCaption"},
     {.name = "Label7", .index = 0, .kind = ControlKind::Label,
      .caption = "Port Open/Close:(                      )", .rect = {2520, 3600, 4695, 495},
      .flags = Centred | Bordered},
     {.name = "Label7", .index = 1, .kind = ControlKind::Label, .caption = "open/close",
-     .rect = {5160, 3600, 1050, 285}, .flags = Centred},
+     .rect = {5160, 3600, 1050, 285}, .flags = Centred, .label = "Label7(0)"},
     {.name = "Label7", .index = 2, .kind = ControlKind::Label, .caption = "Port  setting:",
      .rect = {0, 4560, 1935, 375}},
     {.name = "Label7", .index = 3, .kind = ControlKind::Label, .caption = "Setting",
-     .rect = {1920, 4560, 1935, 375}},
+     .rect = {1920, 4560, 1935, 375}, .label = "Label7(2)"},
     {.name = "Label7", .index = 4, .kind = ControlKind::Label, .caption = "Port  :",
      .rect = {3840, 4560, 3975, 375}},
     {.name = "Command3", .kind = ControlKind::Button, .caption = "Set",
@@ -178,15 +185,24 @@ void Formall::buildMenus()
     }
 }
 
-void Formall::applyStatus(QWidget* label, const StatusText& status, bool withTooltip)
+void Formall::applyStatus(QWidget* label, const StatusText& status)
 {
     auto* l = qobject_cast<QLabel*>(label);
     l->setText(status.text);
     QPalette pal = l->palette();
     pal.setColor(QPalette::WindowText, QColor::fromRgb(status.colour));
     l->setPalette(pal);
-    if (withTooltip)
-        l->setToolTip(status.text);
+}
+
+void Formall::applyPortRow(int n, const StatusText& status)
+{
+    auto* row = m_controls.get<QLabel>("Label6", n);
+    const QFontMetricsF metrics(row->font());
+    const StatusRow shown =
+        statusRow(n + 1, m_comm1->deviceName(n + 1), status, row->contentsRect().width(),
+                  [&metrics](const QString& text) { return metrics.horizontalAdvance(text); });
+    applyStatus(row, {shown.text, status.colour});
+    row->setToolTip(shown.toolTip);
 }
 
 void Formall::Form_Load()
@@ -195,8 +211,7 @@ void Formall::Form_Load()
     const StartupResult result = runStartup(*m_comm1, m_ctx.state());
     for (int n = 0; n < 6; ++n) {
         if (result.probe[n])
-            applyStatus(m_controls.widget("Label6", n), *result.probe[n],
-                        result.probe[n]->colour == kRed);
+            applyPortRow(n, *result.probe[n]);
     }
     if (result.line) {
         m_controls.get<QLabel>("Label7", 3)->setText(result.line->settings);
@@ -219,13 +234,13 @@ void Formall::Command1_Click(int index)
     m_controls.get<QLabel>("Label7", 3)->setText(result.line.settings);
     m_controls.get<QLabel>("Label7", 4)->setText(result.line.port);
     if (result.openClose)
-        applyStatus(m_controls.widget("Label7", 1), *result.openClose, false);
+        applyStatus(m_controls.widget("Label7", 1), *result.openClose);
 }
 
 // The port was closed by a fault, so the line must not keep claiming it is open.
 void Formall::showPortLost()
 {
-    applyStatus(m_controls.widget("Label7", 1), StatusText{QStringLiteral("Close"), kRed}, false);
+    applyStatus(m_controls.widget("Label7", 1), StatusText{QStringLiteral("Close"), kRed});
 }
 
 void Formall::Command2_Click()

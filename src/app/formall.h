@@ -62,7 +62,8 @@ protected:
 
 private:
     void buildMenus();
-    void applyStatus(QWidget* label, const StatusText& status, bool withTooltip);
+    void applyStatus(QWidget* label, const StatusText& status);
+    void applyPortRow(int n, const StatusText& status);
     void showPortLost();
     void drainTelling();
     void showPending();

@@ -18,7 +18,7 @@ constexpr ControlSpec kControls[] = {
     {.name = "Label4", .kind = ControlKind::Label, .caption = "Com Port",
      .rect = {1095, 120, 1215, 375}, .fg = kRed},
     {.name = "Combo1", .kind = ControlKind::Combo, .caption = "Com1",
-     .rect = {2408, 120, 1935, 405}, .tabIndex = 0},
+     .rect = {2408, 120, 1935, 405}, .tabIndex = 0, .label = "Label4"},
     {.name = "Frame1", .kind = ControlKind::Frame, .caption = "&Baud Rate",
      .rect = {360, 720, 4575, 1455}, .fg = kRed},
     {.name = "Option1", .kind = ControlKind::Option, .caption = "300",

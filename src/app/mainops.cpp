@@ -4,6 +4,40 @@
 
 namespace vq {
 
+namespace {
+
+QString cutToWidth(const QString& text, double room,
+                   const std::function<double(const QString&)>& width)
+{
+    if (width(text) <= room)
+        return text;
+    // Cut before a blank or after a slash, so no word and no part of a path is split; a first
+    // part too long for the row on its own is cut where the row ends.
+    for (const bool anywhere : {false, true}) {
+        for (qsizetype n = text.size() - 1; n > 0; --n) {
+            if (!anywhere && text[n] != u' ' && text[n - 1] != u'/')
+                continue;
+            const QString head = text.left(n).trimmed() + QStringLiteral("\u2026");
+            if (width(head) <= room)
+                return head;
+        }
+    }
+    return QStringLiteral("\u2026");
+}
+
+} // namespace
+
+StatusRow statusRow(int port, const QString& device, const StatusText& status, double rowWidth,
+                    const std::function<double(const QString&)>& width)
+{
+    QString tip = QStringLiteral("COM%1").arg(port);
+    if (!device.isEmpty())
+        tip += QStringLiteral(": ") + device;
+    if (status.colour == kRed)
+        tip += u'\n' + status.text;
+    return {cutToWidth(status.text, rowWidth, width), tip};
+}
+
 SettingsLine readSettingsLine(const CommPort& port)
 {
     return {port.settings(), QStringLiteral("Port : %1").arg(port.commPort())};

@@ -5,6 +5,7 @@
 #include "shared/module1.h"
 
 #include <array>
+#include <functional>
 #include <optional>
 #include <QString>
 
@@ -19,6 +20,18 @@ struct StatusText {
     quint32 colour = kBlue;
     bool operator==(const StatusText&) const = default;
 };
+
+// What a port-status row shows of a status, and its tooltip. A text wider than the row is cut
+// after the last whole word (or part of a path) that fits, marked with "…"; the tooltip names
+// the device the port number opens and keeps a failure whole. `width` measures a text in the
+// row's font.
+struct StatusRow {
+    QString text;
+    QString toolTip;
+    bool operator==(const StatusRow&) const = default;
+};
+StatusRow statusRow(int port, const QString& device, const StatusText& status, double rowWidth,
+                    const std::function<double(const QString&)>& width);
 
 struct SettingsLine {
     QString settings; // Label7(3)

@@ -30,7 +30,7 @@ constexpr ControlSpec kControls[] = {
      .font = {"Times New Roman", 15.75}, .fg = 0xC04000, .tabIndex = 3},
     {.name = "keyin", .kind = ControlKind::MultiText, .caption = "",
      .rect = {720, 1560, 4692, 2772}, .font = {"Comic Sans MS", 7.5}, .fg = 0x000000,
-     .bg = 0xC0FFFF, .tabIndex = 0},
+     .bg = 0xC0FFFF, .tabIndex = 0, .label = "Label2"},
     {.name = "clear", .kind = ControlKind::Button, .caption = "Clear",
      .rect = {5520, 3240, 975, 372}, .font = {"Times New Roman", 14.25}, .tabIndex = 4},
     {.name = "cancel", .kind = ControlKind::Button, .caption = "Exit",

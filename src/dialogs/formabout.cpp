@@ -1,8 +1,9 @@
 #include "dialogs/formabout.h"
 
+#include "ui/poledrawing.h"
+
 #include <QKeyEvent>
 #include <QLabel>
-#include <QPainter>
 #include <QScreen>
 
 namespace vq {
@@ -41,42 +42,6 @@ constexpr Qt::WindowFlags kFixedDialog = Qt::Dialog | Qt::MSWindowsFixedSizeDial
                                          Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                                          Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint;
 
-// A pole display in miniature: a two-line head on a pole, the same drawing at any size.
-void drawPoleDisplay(QPainter& p, const QRectF& area, bool smooth)
-{
-    p.setRenderHint(QPainter::Antialiasing, smooth);
-    const qreal w = area.width();
-    const qreal h = area.height();
-    const QRectF head(area.left() + w * 0.05, area.top() + h * 0.04, w * 0.9, h * 0.5);
-    const QRectF glass = head.adjusted(w * 0.05, h * 0.07, -w * 0.05, -h * 0.07);
-    const qreal poleWidth = qMax<qreal>(2.0, w * 0.08);
-
-    p.setPen(Qt::NoPen);
-    p.setBrush(QColor(0x80, 0x80, 0x80));
-    p.drawRect(QRectF(area.center().x() - poleWidth / 2, head.bottom(), poleWidth,
-                      area.bottom() - head.bottom() - h * 0.08));
-    p.setBrush(QColor(0x00, 0x00, 0x80));
-    p.drawRect(QRectF(area.left() + w * 0.25, area.bottom() - h * 0.12, w * 0.5, h * 0.12));
-    p.setBrush(QColor(0x00, 0x00, 0x80));
-    p.drawRoundedRect(head, smooth ? 3 : 0, smooth ? 3 : 0);
-    p.setBrush(Qt::black);
-    p.drawRect(glass);
-
-    // Two rows of lit character cells, as the vacuum-fluorescent glass shows them.
-    p.setBrush(QColor(0x00, 0xFF, 0xFF));
-    const int cells = smooth ? 8 : 4;
-    const qreal pitch = glass.width() / cells;
-    const qreal rowHeight = glass.height() / 2;
-    for (int row = 0; row < 2; ++row) {
-        const int lit = row == 0 ? cells : cells - 2;
-        for (int i = 0; i < lit; ++i) {
-            p.drawRect(QRectF(glass.left() + i * pitch + pitch * 0.2,
-                              glass.top() + row * rowHeight + rowHeight * 0.2, pitch * 0.6,
-                              rowHeight * 0.6));
-        }
-    }
-}
-
 } // namespace
 
 FormAbout::FormAbout(QScreen* screen) : QDialog(nullptr, kFixedDialog)
@@ -96,28 +61,15 @@ FormAbout::FormAbout(QScreen* screen) : QDialog(nullptr, kFixedDialog)
     Form_Load();
 }
 
-namespace {
-
-QPixmap poleDisplayPixmap(int width, int height, bool smooth)
-{
-    QPixmap pixmap(width, height);
-    pixmap.fill(Qt::transparent);
-    QPainter p(&pixmap);
-    drawPoleDisplay(p, QRectF(0, 0, width, height), smooth);
-    return pixmap;
-}
-
-} // namespace
-
 QPixmap FormAbout::logo()
 {
-    return poleDisplayPixmap(70, 42, true);
+    return QPixmap::fromImage(poleDisplayImage(QSize(70, 42), PoleStyle::Smooth));
 }
 
 // Plain colours of the 16-colour set, no smoothing, as a 16-colour icon would be.
 QPixmap FormAbout::iconImage()
 {
-    return poleDisplayPixmap(32, 32, false);
+    return QPixmap::fromImage(poleDisplayImage(QSize(32, 32), PoleStyle::Plain));
 }
 
 void FormAbout::Form_Load()

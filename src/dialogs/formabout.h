@@ -16,7 +16,7 @@ class FormAbout : public QDialog {
 public:
     explicit FormAbout(QScreen* screen = nullptr);
 
-    // The 70 x 42 logo of Picture1 and the 32 x 32 window icon, both drawn here.
+    // The 70 x 42 logo of Picture1 and the 32 x 32 window icon, from the one pole-display drawing.
     static QPixmap logo();
     static QPixmap iconImage();
 

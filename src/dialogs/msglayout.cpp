@@ -156,6 +156,18 @@ MsgLayout messageBoxLayout(const QString& text, int typeCode, const QString& tit
     return l;
 }
 
+void keepOnOneLine(MsgLayout& l, double textWidth, double clientWidth)
+{
+    TwipsRect& label = l[Label1].rect;
+    const QString& text = l[Label1].caption;
+    if (l.labelAlign != LabelAlign::Centre || text.contains(u'\n') || text.contains(u'\r') ||
+        textWidth <= label.width || textWidth > clientWidth)
+        return;
+    const double left = label.left + (label.width - textWidth) / 2;
+    label.left = sng(std::clamp(left, 0.0, clientWidth - textWidth));
+    label.width = sng(textWidth);
+}
+
 MsgLayout inputBoxLayout(const QString& prompt, const QString& title, const QString& defaultText)
 {
     MsgLayout l = msgDesignLayout();

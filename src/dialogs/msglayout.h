@@ -44,6 +44,10 @@ MsgLayout msgDesignLayout();
 // The message box: length bands, then the row of the type-code table.
 MsgLayout messageBoxLayout(const QString& text, int typeCode, const QString& title);
 
+// A message of one line that is wider than its centred label but fits the window is not
+// wrapped: the label widens about its centre, within the client width. Widths in twips.
+void keepOnOneLine(MsgLayout& layout, double textWidth, double clientWidth);
+
 // The input box: prompt on the left, buttons stacked on the right, text field along the bottom.
 MsgLayout inputBoxLayout(const QString& prompt, const QString& title, const QString& defaultText);
 

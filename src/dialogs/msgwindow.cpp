@@ -3,6 +3,8 @@
 #include <limits>
 
 #include <algorithm>
+#include <cmath>
+#include <QFontMetricsF>
 #include <QKeyEvent>
 #include <utility>
 #include <vector>
@@ -62,8 +64,17 @@ QPushButton* MsgWindow::button(MsgControl which) const
     }
 }
 
-void MsgWindow::applyLayout(const MsgLayout& layout)
+void MsgWindow::applyLayout(const MsgLayout& given)
 {
+    m_outerWidth = given.outerWidth;
+    m_outerHeight = given.outerHeight;
+    applyWindowSize();
+    // The label's font decides what fits, so the width is measured here and the rule applied.
+    MsgLayout layout = given;
+    const double dpi = screenDpi();
+    const double textWidth = std::ceil(
+        QFontMetricsF(m_label1->font()).horizontalAdvance(layout[MsgControl::Label1].caption));
+    keepOnOneLine(layout, pixelsToTwips(int(textWidth), dpi), pixelsToTwips(width(), dpi));
     setWindowTitle(layout.title);
     std::vector<std::pair<int, QWidget*>> tabOrder;
     QWidget* first = nullptr;
@@ -101,12 +112,10 @@ void MsgWindow::applyLayout(const MsgLayout& layout)
                      [](const auto& a, const auto& b) { return a.first < b.first; });
     for (size_t i = 1; i < tabOrder.size(); ++i)
         QWidget::setTabOrder(tabOrder[i - 1].second, tabOrder[i].second);
+    // The field is read with the prompt above it.
+    m_text1->setAccessibleName(layout[MsgControl::Label1].caption);
     if (first)
         first->setFocus(Qt::OtherFocusReason);
-
-    m_outerWidth = layout.outerWidth;
-    m_outerHeight = layout.outerHeight;
-    applyWindowSize();
 }
 
 void MsgWindow::applyWindowSize()

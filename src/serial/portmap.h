@@ -1,8 +1,8 @@
 #pragma once
 
+#include <QList>
 #include <QMap>
 #include <QString>
-#include <QStringList>
 
 namespace vq {
 
@@ -18,17 +18,8 @@ struct PortMap {
     bool operator==(const PortMap&) const = default;
 };
 
-struct CommandLine {
-    PortMap map;
-    QList<QByteArray> qtArgs; // the window system's own options, for it
-    bool help = false;
-    QString error; // one line naming the bad argument, without the program name; empty if none
-};
-
-// args without the program name, as given. Stops at the first bad argument.
-CommandLine parseCommandLine(const QList<QByteArray>& args);
-
-// Several lines, ending with a newline.
-QString usageText();
+// The values of a --NAME option (or -NAME, as Qt's tools take them) as given, in order: a
+// command-line parser works on text, and a device name need not be text.
+QList<QByteArray> rawOptionValues(const QList<QByteArray>& args, const QByteArray& name);
 
 } // namespace vq

@@ -1,10 +1,12 @@
 #include "serial/termiosport.h"
 
 #include <algorithm>
+#include <array>
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
 #include <fcntl.h>
+#include <grp.h>
 #include <poll.h>
 #include <QDeadlineTimer>
 #include <QFile>
@@ -70,12 +72,27 @@ CommError inUse(int port, const QByteArray& location)
                                 .arg(portLabel(port, location))};
 }
 
+// The group that may write to the device, as its node says; Debian gives serial ports dialout.
+QString writerGroup(const QByteArray& location)
+{
+    struct stat st {};
+    if (::stat(location.constData(), &st) == 0) {
+        std::array<char, 4096> buffer{};
+        group entry{};
+        group* found = nullptr;
+        if (::getgrgid_r(st.st_gid, &entry, buffer.data(), buffer.size(), &found) == 0 && found)
+            return QString::fromLocal8Bit(found->gr_name);
+    }
+    return QStringLiteral("dialout");
+}
+
 CommError accessDenied(const QByteArray& location)
 {
+    const QString group = writerGroup(location);
     return {err::PermissionDenied,
-            QStringLiteral("Access to %1 was denied. Add your user to the dialout group (sudo "
-                           "usermod -aG dialout $USER), log in again, and retry.")
-                .arg(shown(location))};
+            QStringLiteral("Access to %1 was denied. Add your user to the %2 group (sudo "
+                           "usermod -aG %2 $USER), log in again, and retry.")
+                .arg(shown(location), group)};
 }
 
 CommError openFailure(int port, const QByteArray& location, int error)

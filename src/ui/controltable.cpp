@@ -1,5 +1,6 @@
 #include "ui/controltable.h"
 
+#include <algorithm>
 #include <cmath>
 
 namespace vq {
@@ -12,6 +13,29 @@ int twipsToPixels(double twips, double dpi)
 double pixelsToTwips(int pixels, double dpi)
 {
     return pixels * 1440.0 / dpi;
+}
+
+QString nameFromCaption(const QString& caption)
+{
+    QString name;
+    for (qsizetype i = 0; i < caption.size(); ++i) {
+        if (caption[i] == u'&' && i + 1 < caption.size())
+            ++i; // "&&" stands for one ampersand
+        name += caption[i];
+    }
+    while (!name.isEmpty() && !name.back().isLetterOrNumber())
+        name.chop(1);
+    return name.simplified();
+}
+
+double lineTopInBox(double room, double lineHeight, double inkTop, double inkBottom)
+{
+    if (lineHeight <= room)
+        return 0;
+    const double ink = inkBottom - inkTop;
+    if (ink > room)
+        return (room - ink) / 2 - inkTop;
+    return std::min(0.0, room - inkBottom);
 }
 
 int centredTwips(double screenTwips, double outerTwips)

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QString>
 #include <QtGlobal>
 #include <span>
 
@@ -60,6 +61,9 @@ struct ControlSpec {
     quint32 bg = kNoColour;
     unsigned flags = 0;
     int tabIndex = -1;
+    // The label whose caption names this control: "Label4", "Label7(2)" for one member of an
+    // array, or an array's name for the member with this row's index.
+    const char* label = nullptr;
 };
 
 struct FormSpec {
@@ -73,6 +77,15 @@ struct FormSpec {
 // Logical DPI of 96 gives 15 twips a pixel.
 int twipsToPixels(double twips, double dpi);
 double pixelsToTwips(int pixels, double dpi);
+
+// A caption as the name of what it labels: no access-key marks, no punctuation it ends with
+// ("COM1 :" names "COM1"), runs of blanks as one.
+QString nameFromCaption(const QString& caption);
+
+// Where a single line of text starts below the top of a box `room` high. At the top while the
+// line (ascent and descent) fits; otherwise raised just enough for the glyphs' own extent
+// (inkTop to inkBottom below the line's top) to fit, and centred when even that does not.
+double lineTopInBox(double room, double lineHeight, double inkTop, double inkBottom);
 
 // Left (or Top) that centres an outer extent on the screen: the difference rounded half to
 // even, then halved dropping the remainder.

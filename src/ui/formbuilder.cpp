@@ -1,12 +1,17 @@
 #include "ui/formbuilder.h"
 
 #include <algorithm>
+#include <cmath>
+#include <QAccessible>
+#include <QAccessibleWidget>
 #include <QApplication>
 #include <QComboBox>
 #include <QFont>
+#include <QFontMetricsF>
 #include <QGroupBox>
 #include <QLineEdit>
 #include <QMouseEvent>
+#include <QPainter>
 #include <QPalette>
 #include <QPlainTextEdit>
 #include <QPushButton>
@@ -37,8 +42,21 @@ QWidget* FormControls::widget(const QString& name, int index) const
 void FormControls::addOption(const QString& frame, QAbstractButton* button, QObject* owner)
 {
     QButtonGroup*& group = m_options[frame];
-    if (!group)
+    if (!group) {
         group = new QButtonGroup(owner);
+        // Tab enters a group at its chosen option, as Windows does; Qt enters at the last one
+        // that had the focus.
+        QObject::connect(group, &QButtonGroup::buttonToggled, group,
+                         [group](QAbstractButton* chosen, bool on) {
+                             if (!on)
+                                 return;
+                             for (QAbstractButton* b : group->buttons()) {
+                                 const int policy = b->focusPolicy();
+                                 b->setFocusPolicy(Qt::FocusPolicy(
+                                     b == chosen ? policy | Qt::TabFocus : policy & ~Qt::TabFocus));
+                             }
+                         });
+    }
     group->addButton(button, int(group->buttons().size()));
 }
 
@@ -89,6 +107,8 @@ void installFontSubstitutes()
 {
     QFont::insertSubstitution(QStringLiteral("Times New Roman"),
                               QStringLiteral("Liberation Serif"));
+    QFont::insertSubstitution(QStringLiteral("Arial Narrow"),
+                              QStringLiteral("Liberation Sans Narrow"));
     QFont::insertSubstitution(QStringLiteral("Comic Sans MS"), QStringLiteral("Comic Neue"));
     QFont::insertSubstitution(QStringLiteral("MS Sans Serif"), QStringLiteral("DejaVu Sans"));
 }
@@ -110,6 +130,47 @@ QColor rgb(quint32 v, const QPalette& system)
         return QColor((v >> 16) & 0xFF, (v >> 8) & 0xFF, v & 0xFF);
     }
 }
+
+// Enter presses the button that has the focus, as Windows does, in every kind of window; with
+// the focus elsewhere a dialog's default button still takes it.
+class PushButton : public QPushButton {
+public:
+    using QPushButton::QPushButton;
+
+protected:
+    void keyPressEvent(QKeyEvent* event) override
+    {
+        const auto mods = event->modifiers() & ~Qt::KeypadModifier;
+        if ((event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) && !mods) {
+            click();
+            event->accept();
+            return;
+        }
+        QPushButton::keyPressEvent(event);
+    }
+};
+
+// A bordered line of text drawn right inside its border, as Windows draws it (Qt would indent
+// it by half an x). A line taller than the room inside is placed by its glyphs, so the border
+// cuts none of them.
+class BorderedLabel : public ClickLabel {
+public:
+    using ClickLabel::ClickLabel;
+
+protected:
+    void paintEvent(QPaintEvent*) override
+    {
+        QPainter painter(this);
+        drawFrame(&painter);
+        const QFontMetricsF fm(font());
+        const QRectF ink = fm.tightBoundingRect(text());
+        const double top = lineTopInBox(contentsRect().height(), fm.ascent() + fm.descent(),
+                                        fm.ascent() + ink.top(), fm.ascent() + ink.bottom());
+        const QRect line = contentsRect().translated(0, int(std::floor(top)));
+        style()->drawItemText(&painter, line, int(alignment()) | Qt::TextDontClip, palette(),
+                              isEnabled(), text(), foregroundRole());
+    }
+};
 
 // A tall option button whose caption wraps beside the indicator; the whole box takes clicks.
 class WrappedRadioButton : public QRadioButton {
@@ -139,7 +200,9 @@ QWidget* makeControl(const ControlSpec& c, QWidget* parent)
     const QString caption = QString::fromUtf8(c.caption);
     switch (c.kind) {
     case ControlKind::Label: {
-        auto* label = new ClickLabel(caption, parent);
+        auto* label = (c.flags & Bordered) && !(c.flags & Wrapped)
+                          ? new BorderedLabel(caption, parent)
+                          : new ClickLabel(caption, parent);
         label->setAlignment((c.flags & Centred ? Qt::AlignHCenter : Qt::AlignLeft) | Qt::AlignTop);
         label->setWordWrap(c.flags & Wrapped);
         if (c.flags & Bordered)
@@ -147,7 +210,7 @@ QWidget* makeControl(const ControlSpec& c, QWidget* parent)
         return label;
     }
     case ControlKind::Button: {
-        auto* button = new QPushButton(caption, parent);
+        auto* button = new PushButton(caption, parent);
         button->setAutoDefault(false);
         button->setDefault(c.flags & DefaultButton);
         return button;
@@ -182,6 +245,53 @@ QWidget* makeControl(const ControlSpec& c, QWidget* parent)
     }
     }
     return nullptr;
+}
+
+constexpr char kNamedBy[] = "vqNamedBy";
+
+// A label showing a value is read with the caption that names it, as "COM1: Enable", whatever
+// the value is at the time; its tooltip is the description.
+class ValueLabelAccessible : public QAccessibleWidget {
+public:
+    explicit ValueLabelAccessible(QWidget* label)
+        : QAccessibleWidget(label, QAccessible::StaticText)
+    {
+    }
+    QString text(QAccessible::Text t) const override
+    {
+        if (t != QAccessible::Name || !widget()->accessibleName().isEmpty())
+            return QAccessibleWidget::text(t);
+        const QString caption = widget()->property(kNamedBy).toString();
+        const QString value = static_cast<const QLabel*>(widget())->text();
+        return value.isEmpty() ? caption : caption + QStringLiteral(": ") + value;
+    }
+};
+
+QAccessibleInterface* valueLabelFactory(const QString& className, QObject* object)
+{
+    if (className == QLatin1String("vq::ClickLabel") && object->property(kNamedBy).isValid())
+        return new ValueLabelAccessible(static_cast<QWidget*>(object));
+    return nullptr;
+}
+
+// Names a control after the label beside it: a field gets the label as its buddy and the
+// caption as its name (a combo box on X is otherwise named by its text); a value label is read
+// with the caption.
+void nameByLabel(const FormControls& built, const ControlSpec& c)
+{
+    const QString key = QString::fromUtf8(c.label);
+    QWidget* target = built.widget(QString::fromUtf8(c.name), c.index);
+    auto* label = built.get<QLabel>(key) ? built.get<QLabel>(key) : built.get<QLabel>(key, c.index);
+    Q_ASSERT(target && label);
+    const QString name = nameFromCaption(label->text());
+    if (qobject_cast<QLabel*>(target)) {
+        static const bool installed = (QAccessible::installFactory(valueLabelFactory), true);
+        Q_UNUSED(installed);
+        target->setProperty(kNamedBy, name);
+        return;
+    }
+    label->setBuddy(target);
+    target->setAccessibleName(name);
 }
 
 } // namespace
@@ -228,6 +338,10 @@ FormControls buildForm(QWidget* form, const FormSpec& design, std::span<const Co
             built.addOption(QString::fromUtf8(c.parent), static_cast<QAbstractButton*>(w), form);
         if (c.tabIndex >= 0)
             tabOrder.emplace_back(c.tabIndex, w);
+    }
+    for (const ControlSpec& c : controls) {
+        if (c.label)
+            nameByLabel(built, c);
     }
     std::stable_sort(tabOrder.begin(), tabOrder.end(),
                      [](const auto& a, const auto& b) { return a.first < b.first; });

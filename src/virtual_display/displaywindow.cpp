@@ -10,6 +10,7 @@
 #include <QLabel>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QScreen>
 #include <QStringList>
 #include <QTimer>
 #include <QVBoxLayout>
@@ -99,6 +100,12 @@ DisplayWindow::DisplayWindow(DisplayDecoder& decoder, PtyEndpoint& pty, QWidget*
 
     setCentralWidget(central);
     resize(sizeHint().expandedTo(QSize(900, 620)));
+    // The utility's main window opens centred: from the top-right corner this window's screen
+    // and its log stay in view beside it.
+    if (const QScreen* screen = this->screen()) {
+        const QRect available = screen->availableGeometry();
+        move(qMax(available.left(), available.right() + 1 - width()), available.top());
+    }
 
     connect(&pty, &PtyEndpoint::dataReceived, this, &DisplayWindow::receive);
     // The PC side may change speed without sending anything; keep its label honest.

@@ -4,17 +4,20 @@
 #include "demo/datasave.h"
 #include "demo/interactive.h"
 #include "dialogs/msgwindow.h"
+#include "display/charset.h"
 #include "display/formbaud.h"
 #include "display/formint.h"
 #include "harness.h"
 #include "modal.h"
 #include "util.h"
 
+#include <QAccessible>
 #include <QAction>
 #include <QApplication>
 #include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMenuBar>
 #include <QMessageBox>
 #include <QPlainTextEdit>
 #include <QPushButton>
@@ -67,6 +70,42 @@ QString checkedCaption(const FormControls& c, const char* frame)
     return b ? b->text() : QString();
 }
 
+// What a screen reader says of a control: the labels that name it, then its own name.
+QString announced(QWidget* w)
+{
+    QAccessibleInterface* a = QAccessible::queryAccessibleInterface(w);
+    QStringList said;
+    for (const auto& [label, relation] : a->relations(QAccessible::Label))
+        said << label->text(QAccessible::Name);
+    if (!said.contains(a->text(QAccessible::Name)))
+        said << a->text(QAccessible::Name);
+    return said.join(QLatin1String(": "));
+}
+
+// Presses the keys one by one where the keyboard is. Returns where it was before and after
+// each: a highlighted menu entry, the focused control as a screen reader names it, or closed.
+QString walk(QWidget* window, const QString& keys)
+{
+    window->activateWindow();
+    static_cast<void>(QTest::qWaitForWindowActive(window)); // the first control takes the focus
+    QStringList path;
+    for (const QString& key : (QStringLiteral("start ") + keys).split(u' ')) {
+        const QKeyCombination k =
+            key == QLatin1String("Alt") ? Qt::AltModifier | Qt::Key_Alt : QKeySequence(key)[0];
+        QWidget* popup = QApplication::activePopupWidget();
+        if (key != QLatin1String("start"))
+            QTest::keyClick(popup ? popup : window->focusWidget(), k.key(), k.keyboardModifiers());
+        // A closed window is deleted only once the event loop runs again.
+        auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget());
+        auto* bar = qobject_cast<QMenuBar*>(window->focusWidget());
+        path << (!window->isVisible() ? QStringLiteral("closed")
+                 : menu               ? menu->activeAction()->text()
+                 : bar                ? bar->activeAction()->text()
+                                      : announced(window->focusWidget()));
+    }
+    return path.join(QLatin1String(" > "));
+}
+
 // Runs what opens the PC settings dialog, acts on it while it waits, then closes it.
 bool withFormSet(const std::function<void()>& open, const std::function<void(FormSet*)>& act)
 {
@@ -89,6 +128,7 @@ class TstWindows : public QObject {
     Q_OBJECT
 private slots:
     void startUpAndOpenCloseLine();
+    void longFailureInPortRow();
     void refusals_data();
     void refusals();
     void windowKinds_data();
@@ -102,6 +142,8 @@ private slots:
     void mainWindowMadeAnew_data();
     void mainWindowMadeAnew();
     void boxes();
+    void keyboardOnly_data();
+    void keyboardOnly();
 };
 
 // Start-up leaves the port closed on COM1 even when COM1 failed the probe; the open press then
@@ -113,10 +155,23 @@ void TstWindows::startUpAndOpenCloseLine()
     Formall* w = h.start();
     for (int n = 0; n < 6; ++n) {
         const bool found = n == 1 || n == 2;
-        QCOMPARE(label(w, "Label6", n)->text(), found ? "Enable" : "Invalid port number");
+        const QString text = found ? "Enable" : "Invalid port number";
+        QCOMPARE(label(w, "Label6", n)->text(), text);
         QCOMPARE(colour(label(w, "Label6", n)), found ? kBlueText : kRedText);
-        QCOMPARE(label(w, "Label6", n)->toolTip(), found ? "" : "Invalid port number");
+        // The fake port names no device.
+        QCOMPARE(label(w, "Label6", n)->toolTip(),
+                 QStringLiteral("COM%1").arg(n + 1) + (found ? QString() : u'\n' + text));
+        QCOMPARE(announced(label(w, "Label6", n)),
+                 QStringLiteral("Serial port status: COM%1: ").arg(n + 1) + text);
     }
+    QCOMPARE(announced(label(w, "Label7", 3)), QStringLiteral("Port setting: 9600,n,8,1"));
+    // The title's glyphs show whole inside its border: a row of ink for each pixel they span.
+    QLabel* title = w->controls().get<QLabel>("Label10");
+    const QImage in = title->grab().toImage().copy(title->contentsRect());
+    int inked = 0;
+    for (int y = 0; y < in.height(); ++y)
+        inked += in.copy(0, y, in.width(), 1) != in.copy(0, 0, in.width(), 1); // row 0 is blank
+    QVERIFY(inked >= QFontMetricsF(title->font()).tightBoundingRect(title->text()).height());
     QLabel* line = label(w, "Label7", 1);
     QCOMPARE(line->text(), QStringLiteral("open/close"));
     QCOMPARE(label(w, "Label7", 3)->text(), QStringLiteral("9600,n,8,1"));
@@ -138,6 +193,7 @@ void TstWindows::startUpAndOpenCloseLine()
         click(w->controls().get<QPushButton>("Command1", 0));
         QVERIFY(w->Comm1().portOpen());
         QCOMPARE(line->text() + u' ' + colour(line).name(), QStringLiteral("Open #0000ff"));
+        QCOMPARE(announced(line), QStringLiteral("Port Open/Close: Open"));
         QCOMPARE(label(w, "Label7", 4)->text(), QStringLiteral("Port : 2"));
     }
     for (int press = 0; press < 2; ++press) {
@@ -147,6 +203,24 @@ void TstWindows::startUpAndOpenCloseLine()
     }
     QCOMPARE(h.boxes.shown.size(), 1);
     QCOMPARE(w->LastOpenError, QStringLiteral("Invalid port number")); // only the demo clears it
+}
+
+// A failure wider than its row is cut after a whole word or part of a path; the tooltip names
+// the device and keeps the failure.
+void TstWindows::longFailureInPortRow()
+{
+    PortMap map{{{2, "/dev/null"}}};
+    for (int n : {1, 3, 4, 5, 6})
+        map.devices[n] = "/nonexistent/" + QByteArray::number(n);
+    Harness h(map);
+    QLabel* row = label(h.start(), "Label6", 1);
+    const QStringList tip = row->toolTip().split(u'\n');
+    QCOMPARE(tip.value(0), QStringLiteral("COM2: /dev/null"));
+    const QString head = row->text().chopped(1); // cut before a blank or after a slash
+    QVERIFY(row->text().endsWith(u'…') && tip.value(1).startsWith(head) &&
+            (tip.value(1)[head.size()] == u' ' || head.endsWith(u'/')));
+    QVERIFY(QFontMetricsF(row->font()).horizontalAdvance(row->text()) <=
+            row->contentsRect().width());
 }
 
 void TstWindows::refusals_data()
@@ -529,6 +603,75 @@ void TstWindows::boxes()
         const QString got = boxes.ShowInput(QStringLiteral("p"), QStringLiteral("t"), QString());
         QCOMPARE(got.size(), how == QLatin1String("close box") ? 0 : longText.size());
     }
+}
+
+void TstWindows::keyboardOnly_data()
+{
+    QTest::addColumn<QString>("window"); // opened by its menu entry, the port open but for FormSet
+    QTest::addColumn<QString>("keys");
+    QTest::addColumn<QString>("path");   // where the keyboard is, from before the first key
+    QTest::addColumn<QString>("effect"); // lines of a box's text, bytes written, boxes, settings
+    const QString demo = QStringLiteral("What you type in the box goes to display");
+    // clang-format off
+    QTest::newRow("main: Alt, arrows, Enter") << "Formall" << "Alt Down Down Down Return"
+        << "Open the port > Display setting > &Emulation mode > &Communication parameters > "
+           "International character &set > Open the port" << kUsual;
+    QTest::newRow("PC settings") << "FormSet" << "Tab Right Tab Down Tab Return Esc"
+        << "Com Port: Com1 > Baud Rate: 9600 > Baud Rate: 19200 > Parity:  N_8_1 > "
+           "Parity:  N_7_1 > Set OK > Set OK > closed" << "19200,N,7,1";
+    QTest::newRow("character set") << "FormInt" << "Down Down Space Tab Return"
+        << "U.S.A > FRANCE > GERMANY > GERMANY > OK > closed" << hexOf(charsetCommand(3));
+    QTest::newRow("interactive demo") << "DATASAVE" << "A Tab Return"
+        << demo + " > " + demo + " > Exit > closed" << "61";
+    QTest::newRow("message box") << "message" << "Return" << "Ok > closed" << "1 line | 10";
+    QTest::newRow("input box") << "input" << "H I Return" << "p > p > p > closed" << "1 line | hi";
+    // clang-format on
+}
+
+// Every window works from the keyboard alone.
+void TstWindows::keyboardOnly()
+{
+    QFETCH(QString, window);
+    QFETCH(QString, keys);
+    QFETCH(QString, path);
+    QFETCH(QString, effect);
+    const QHash<QString, const char*> entry{
+        {"FormSet", "numcomm"}, {"FormInt", "numinterset"}, {"DATASAVE", "numedmo"}};
+    const bool box = window == QLatin1String("message") || window == QLatin1String("input");
+    Harness h(box ? Harness::Real : Harness::Scripted);
+    QStringList happened;
+    QString walked;
+    WhenModal modal([&](QWidget* w) {
+        // A message the window has room for stays on one line, inside the window.
+        if (const auto* m = qobject_cast<MsgWindow*>(w);
+            m && m->rect().contains(m->label1()->geometry()))
+            happened << QString::number(m->label1()->heightForWidth(m->label1()->width()) /
+                                        m->label1()->fontMetrics().height()) +
+                            " line";
+        walked = walk(w, keys);
+    });
+    if (window == QLatin1String("message"))
+        happened << QString::number(
+            h.ctx().boxes().ShowMessage("ComPort Not Open errno:8018", 4, "t"));
+    else if (window == QLatin1String("input"))
+        happened << h.ctx().boxes().ShowInput(QStringLiteral("p"), QStringLiteral("t"), {});
+    else if (Formall* w = h.start(); !entry.contains(window)) {
+        walked = walk(w, keys);
+    } else {
+        if (window != QLatin1String("FormSet"))
+            w->Command1_Click(0);
+        w->menuEntry(entry[window])->trigger(); // a modal one is walked while it waits
+        if (walked.isEmpty())
+            walked = walk(shown(qPrintable("vq::" + window)).value(0), keys);
+    }
+    QCOMPARE(walked, path);
+    if (!h.written.isEmpty())
+        happened << hexOf(h.written.join());
+    for (const ShownBox& b : h.boxes.shown)
+        happened << b.text;
+    if (window == QLatin1String("FormSet"))
+        happened << h.state.PortSettings;
+    QCOMPARE(happened.join(QLatin1String(" | ")), effect);
 }
 
 QTEST_MAIN(TstWindows)

@@ -1,10 +1,14 @@
-// The two texts an operator writes: the line settings string and the --com mapping.
+// What an operator writes and reads on a terminal: the line settings string, the command line
+// and the list of ports.
+#include "app/commandline.h"
 #include "serial/linesettings.h"
-#include "serial/portmap.h"
+#include "serial/portlist.h"
 
 #include <QTest>
 
 using namespace vq;
+
+Q_DECLARE_METATYPE(vq::PortInfo)
 
 class TstParsers : public QObject {
     Q_OBJECT
@@ -13,6 +17,8 @@ private slots:
     void settings();
     void commandLine_data();
     void commandLine();
+    void portList_data();
+    void portList();
 };
 
 void TstParsers::settings_data()
@@ -67,60 +73,93 @@ void TstParsers::settings()
 
 void TstParsers::commandLine_data()
 {
-    QTest::addColumn<QStringList>("args");
-    QTest::addColumn<QString>("devices"); // COM1..COM16 as opened, "|"-joined; or the error's words
-    QTest::addColumn<bool>("help");
-    const QString plain = QStringLiteral("/dev/ttyS0|/dev/ttyS1|/dev/ttyS2");
-    const auto ok = [&](const char* name, QStringList args, const QString& first3,
-                        bool help = false) { QTest::newRow(name) << args << first3 << help; };
-    ok("nothing", {}, plain);
-    ok("one port", {"--com", "1=/dev/ttyUSB0"}, "/dev/ttyUSB0|/dev/ttyS1|/dev/ttyS2");
-    ok("joined with =", {"--com=3=/dev/pts/4"}, "/dev/ttyS0|/dev/ttyS1|/dev/pts/4");
-    ok("repeated", {"--com", "2=/dev/pts/7", "--com", "3=a=b"}, "/dev/ttyS0|/dev/pts/7|a=b");
-    ok("help", {"--com", "1=/dev/x", "-h"}, "/dev/x|/dev/ttyS1|/dev/ttyS2", true);
-    ok("window system's own", {"-platform", "offscreen", "--com=2=x"}, "/dev/ttyS0|x|/dev/ttyS2");
-    const auto bad = [](const char* name, QStringList args, const char* named) {
-        QTest::newRow(name) << args << QStringLiteral("error: %1").arg(named) << false;
+    QTest::addColumn<QList<QByteArray>>("args");
+    // COM1 to COM3 as they open, "|"-joined, and what else was asked; or "error: " and the words
+    // the error names.
+    QTest::addColumn<QByteArray>("expected");
+    const QByteArray plain = "/dev/ttyS0|/dev/ttyS1|/dev/ttyS2";
+    const auto row = [](const char* name, QList<QByteArray> args, const QByteArray& expected) {
+        QTest::newRow(name) << args << expected;
     };
-    bad("N 0", {"--com", "0=/dev/ttyS0"}, "0=/dev/ttyS0");
-    bad("N 17", {"--com", "17=/dev/ttyS0"}, "17=/dev/ttyS0");
-    bad("N signed", {"--com", "+1=/dev/ttyS0"}, "+1=/dev/ttyS0");
-    bad("N missing", {"--com", "=/dev/ttyS0"}, "=/dev/ttyS0");
-    bad("COM prefix", {"--com", "COM1=/dev/ttyS0"}, "COM1=/dev/ttyS0");
-    bad("missing =", {"--com", "1"}, "1");
-    bad("empty device", {"--com", "2="}, "2=");
-    bad("no value", {"--com"}, "--com");
-    bad("-platform without a value", {"-platform"}, "-platform");
-    bad("same port twice", {"--com", "1=/dev/a", "--com", "1=/dev/b"}, "1=/dev/b");
-    bad("unknown option", {"--port", "1"}, "--port");
-    bad("stray argument", {"/dev/ttyUSB0"}, "/dev/ttyUSB0");
+    row("nothing", {}, plain);
+    row("one port", {"--com", "1=/dev/ttyUSB0"}, "/dev/ttyUSB0|/dev/ttyS1|/dev/ttyS2");
+    row("joined with =", {"--com=3=/dev/pts/4"}, "/dev/ttyS0|/dev/ttyS1|/dev/pts/4");
+    row("repeated", {"--com", "2=/dev/pts/7", "-com", "3=a=b"}, "/dev/ttyS0|/dev/pts/7|a=b");
+    row("a name that is not text", {"--com", "1=/tmp/\xff\xfe"},
+        "/tmp/\xff\xfe|/dev/ttyS1|/dev/ttyS2");
+    row("help", {"--com", "1=/dev/x", "-h"}, "/dev/x|/dev/ttyS1|/dev/ttyS2 +help");
+    row("version", {"--version"}, plain + " +version");
+    row("list the ports", {"--list-ports"}, plain + " +list-ports");
+    row("window system's own",
+        {"-platform", "offscreen", "-reverse", "-style", "fusion", "--com=2=x"},
+        "/dev/ttyS0|x|/dev/ttyS2 -platform offscreen -reverse -style fusion");
+    row("N 0", {"--com", "0=/dev/ttyS0"}, "error: 0=/dev/ttyS0");
+    row("N 17", {"--com", "17=/dev/ttyS0"}, "error: 17=/dev/ttyS0");
+    row("N signed", {"--com", "+1=/dev/ttyS0"}, "error: +1=/dev/ttyS0");
+    row("N missing", {"--com", "=/dev/ttyS0"}, "error: =/dev/ttyS0");
+    row("COM prefix", {"--com", "COM1=/dev/ttyS0"}, "error: COM1=/dev/ttyS0");
+    row("missing =", {"--com", "1"}, "error: 1");
+    row("empty device", {"--com", "2="}, "error: 2=");
+    row("no value", {"--com"}, "error: --com");
+    row("-platform without a value", {"-platform"}, "error: -platform");
+    row("same port twice", {"--com", "1=/dev/a", "--com", "1=/dev/b"}, "error: 1=/dev/b");
+    row("unknown option", {"--port", "1"}, "error: port");
+    row("stray argument", {"/dev/ttyUSB0"}, "error: /dev/ttyUSB0");
 }
 
 void TstParsers::commandLine()
 {
-    QFETCH(QStringList, args);
-    QFETCH(QString, devices);
-    QFETCH(bool, help);
-    QList<QByteArray> raw;
-    for (const QString& a : args)
-        raw << a.toLocal8Bit();
-    const CommandLine cl = parseCommandLine(raw);
-    if (devices.startsWith(QLatin1String("error: "))) {
+    QFETCH(QList<QByteArray>, args);
+    QFETCH(QByteArray, expected);
+    const CommandLine cl = parseCommandLine(args);
+    if (expected.startsWith("error: ")) {
         // One line naming the argument; the caller puts the program name in front.
-        QVERIFY2(cl.error.contains(devices.mid(7)), qPrintable(cl.error));
+        QVERIFY2(cl.error.contains(QString::fromLatin1(expected.mid(7))), qPrintable(cl.error));
         QVERIFY2(!cl.error.startsWith(QLatin1String("vq3360")) && !cl.error.contains(u'\n'),
                  qPrintable(cl.error));
         return;
     }
     QCOMPARE(cl.error, QString());
-    QCOMPARE(cl.help, help);
-    QStringList opened;
+    QList<QByteArray> got;
     for (int n = 1; n <= 3; ++n)
-        opened << QString::fromLocal8Bit(cl.map.deviceFor(n));
-    QCOMPARE(opened.join(u'|'), devices);
-    const QList<QByteArray> qt{"-platform", "offscreen"};
-    QCOMPARE(cl.qtArgs, args.contains("-platform") ? qt : QList<QByteArray>{});
-    QVERIFY(usageText().startsWith(QLatin1String("Usage: vq3360 [--com N=DEVICE]...")));
+        got << cl.map.deviceFor(n);
+    QByteArray said = got.join('|');
+    for (const auto& [asked, name] :
+         {std::pair{cl.help, " +help"}, {cl.version, " +version"}, {cl.listPorts, " +list-ports"}})
+        said += asked ? name : "";
+    for (const QByteArray& a : cl.qtArgs)
+        said += ' ' + a;
+    QCOMPARE(said, expected);
+    QVERIFY(helpText().startsWith(QLatin1String("Usage: vq3360 [options]\n")));
+}
+
+void TstParsers::portList_data()
+{
+    QTest::addColumn<QList<PortInfo>>("ports");
+    QTest::addColumn<QString>("text");
+    const PortInfo usb{"/dev/ttyUSB0",
+                       "FT232R USB UART",
+                       "FTDI",
+                       0x0403,
+                       0x6001,
+                       "A10K3S7",
+                       "/dev/serial/by-id/usb-FTDI_FT232R_USB_UART_A10K3S7-if00-port0"};
+    QTest::newRow("none") << QList<PortInfo>{} << "No serial ports found.\n";
+    QTest::newRow("a USB adapter, by its stable name")
+        << QList<PortInfo>{usb}
+        << "/dev/ttyUSB0: FT232R USB UART, made by FTDI, USB 0403:6001, serial number A10K3S7\n"
+           "    stable name: /dev/serial/by-id/usb-FTDI_FT232R_USB_UART_A10K3S7-if00-port0\n"
+           "    as COM1: --com 1=/dev/serial/by-id/usb-FTDI_FT232R_USB_UART_A10K3S7-if00-port0\n";
+    QTest::newRow("a built-in port, nothing known")
+        << QList<PortInfo>{{"/dev/ttyS0", "", "", {}, {}, "", ""}}
+        << "/dev/ttyS0\n    as COM1: --com 1=/dev/ttyS0\n";
+}
+
+void TstParsers::portList()
+{
+    QFETCH(QList<PortInfo>, ports);
+    QFETCH(QString, text);
+    QCOMPARE(portListText(ports), text);
 }
 
 QTEST_APPLESS_MAIN(TstParsers)

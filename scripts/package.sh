@@ -1,0 +1,13 @@
+#!/usr/bin/env bash
+# Builds a release without the tests in build-package and makes the Debian package there:
+# build-package/vq3360_<version>_<arch>.deb, installed with
+# `sudo apt-get install ./build-package/vq3360_*.deb`.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+bash scripts/deps.sh build package
+dir=build-package
+cmake -S . -B "$dir" -G Ninja -DCMAKE_BUILD_TYPE=Release -DBUILD_TESTING=OFF >/dev/null
+cmake --build "$dir" --parallel "$(nproc)"
+rm -f "$dir"/vq3360_*.deb
+(cd "$dir" && cpack -G DEB)
+ls "$dir"/vq3360_*.deb
