@@ -20,6 +20,7 @@
 #include <QPointer>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
 
@@ -104,6 +105,8 @@ private slots:
     void charset();
     void persistentDemo_data();
     void persistentDemo();
+    void toolRuns_data();
+    void toolRuns();
 
 private:
     Formall* main() const { return m_h->main(); }
@@ -120,6 +123,8 @@ private:
         return action;
     }
     bool okDisplaySettings();
+    QStringList byTool(QStringList args, qsizetype count = -1, int* exitCode = nullptr,
+                       QString* said = nullptr);
     bool setPcBaud(int option);
     bool startAll();
     void stopAll()
@@ -197,6 +202,33 @@ bool TstWire::okDisplaySettings()
     click(dialog->controls().get<QPushButton>("CmdOk"));
     m_display->release();
     return true;
+}
+
+// vq3360ctl on this test's display, the utility's port closed meanwhile: the events the display
+// heard, count of them, or, by default, all before a show that ends the run.
+QStringList TstWire::byTool(QStringList args, qsizetype count, int* exitCode, QString* said)
+{
+    click(portButton(1));
+    QProcess tool;
+    tool.setProcessChannelMode(QProcess::MergedChannels);
+    if (!args.contains(u"--device"))
+        args = QStringList{"--device", m_display->path()} + args;
+    tool.start(QStringLiteral(VQ_CTL_EXE), count < 0 ? args << "show" : args);
+    const bool ran = tool.waitForFinished(kPatienceMs);
+    if (exitCode)
+        *exitCode = ran ? tool.exitCode() : -1;
+    if (said)
+        *said = QString::fromLocal8Bit(tool.readAll());
+    QStringList got =
+        heardAs(count >= 0 ? m_display->events(count)
+                           : m_display->eventsUntil([](const QList<QJsonObject>& e) {
+                                 return !e.isEmpty() &&
+                                        e.last().value("event") == QLatin1String("show_demo");
+                             }));
+    if (count < 0 && !got.isEmpty())
+        got.removeLast();
+    click(portButton(0));
+    return got;
 }
 
 // The PC side's rate as the operator changes it: close the port, "Communication set", pick
@@ -289,6 +321,22 @@ void TstWire::emulation()
         QCOMPARE(heard(step.events.size()), step.events);
         QCOMPARE(box->toPlainText(), step.box);
     }
+
+    // The command-line tool sends the same: the entry, then the keys and Clear as typed.
+    QStringList tool = before.isEmpty() ? QStringList{} : QStringList{"emulation", "UTC/S"};
+    tool << (entry == u"numall" ? QStringList{"reset"}
+                                : QStringList{"emulation", QString(caption).remove(u'&')});
+    QString keys;
+    QStringList events = before.isEmpty() ? QStringList{} : QStringList{"emulation 02 05 43 36 03"};
+    events << expected;
+    for (const Step& step : steps) {
+        keys += step.key == u"<BS>"      ? "\\b"
+                : step.key == u"<Enter>" ? "\\r"
+                : step.key == u"<Clear>" ? ""
+                                         : step.key;
+        events << step.events;
+    }
+    QCOMPARE(byTool(tool << "type" << keys << "clear"), events);
 }
 
 void TstWire::displayLine_data()
@@ -327,6 +375,19 @@ void TstWire::displayLine()
         return m_h->ctx().window<FormBaud>()->controls().get<QRadioButton>(
             QStringLiteral("Option%1").arg(n));
     };
+    // The tool first: the same two commands; the PC side follows where a pseudo-terminal can
+    // (8 data bits, no parity), and is put back to the display's new rate otherwise.
+    int exitCode = -1;
+    QString said;
+    const QString line = QString(framing).replace(u'_', u',');
+    QCOMPARE(byTool({"display-line", QString::number(baud), line}, 2, &exitCode, &said), expected);
+    QCOMPARE(exitCode, line == u"N,8,1" ? 0 : 1);
+    if (baud != 9600)
+        QCOMPARE(byTool({"--line", QStringLiteral("%1,n,8,1").arg(baud), "display-line", "9600",
+                         "N,8,1"},
+                        2),
+                 (QStringList{"display_baud 02 05 42 30 03", "display_framing 02 05 50 31 03"}));
+
     QVERIFY(trigger("numbaudrate"));
     QVERIFY(m_h->ctx().window<FormBaud>());
     QCOMPARE(option(baudOption)->text(), QString::number(baud));
@@ -399,6 +460,12 @@ void TstWire::charset()
     }
     click(dialog->controls().get<QPushButton>("CmdOk"));
     QCOMPARE(heard(1), QStringList{"charset " + bytes});
+    // By name, the two "Factory define" told apart by their code; none chosen is its code.
+    const QString code = bytes.mid(9, 2);
+    const QString name = !column                        ? code
+                         : caption == u"Factory define" ? caption + u' ' + code
+                                                        : caption;
+    QCOMPARE(byTool({"charset", name}), QStringList{"charset " + bytes});
 }
 
 void TstWire::persistentDemo_data()
@@ -462,6 +529,81 @@ void TstWire::persistentDemo()
         return !events.isEmpty() && events.last().value("event") == QLatin1String("show_demo");
     });
     QCOMPARE(heardAs(got), expected + QStringList{kShow});
+
+    QStringList tool;
+    for (const Act& act : acts) {
+        if (act.entry == u"numupperline" || act.entry == u"numlowerline")
+            tool << (act.entry == u"numupperline" ? "clear-upper" : "clear-lower");
+        else if (act.how != u"Cancel")
+            tool << (act.entry == u"numsave" ? "upper" : "lower") << act.text;
+    }
+    QCOMPARE(byTool(tool), expected);
+}
+
+void TstWire::toolRuns_data()
+{
+    QTest::addColumn<QStringList>("args"); // %1, %2: two more displays; %p: a profile
+    QTest::addColumn<int>("exitCode");
+    QTest::addColumn<QStringList>("heard"); // by this test's display, then the other two
+    QTest::addColumn<QString>("says");      // in what the tool prints
+    QTest::addColumn<int>("count");         // events this test's display hears; -1: up to a show
+    const QString adm787 = QStringLiteral("emulation 02 05 43 33 03");
+    QTest::newRow("three displays, one missing")
+        << QStringList{"--device", "%1", "--device",  "/nonexistent/vq3360",
+                       "--device", "%2", "emulation", "adm787"}
+        << 1 << QStringList{adm787, adm787} << "Invalid port number" << 0;
+    QTest::newRow("the next action at the display's new rate")
+        << QStringList{"display-line", "19200", "N,8,1", "emulation", "adm787"} << 0
+        << QStringList{"display_baud 02 05 42 37 03", "display_framing 02 05 50 31 03", adm787}
+        << "the line is now 19200,n,8,1" << -1;
+    QTest::newRow("a profile") << QStringList{"--profile", "%p"} << 0
+                               << QStringList{adm787, stored('1', "Lane 3 welcomes you")}
+                               << "upper Lane 3 welcomes you" << -1;
+    QTest::newRow("a bad action sends nothing")
+        << QStringList{"emulation", "adm787", "charset", "atlantis"} << 2 << QStringList{}
+        << "charset atlantis" << 0;
+    QTest::newRow("a dry run opens nothing")
+        << QStringList{"--dry-run", "--device", "/nonexistent/vq3360", "emulation", "adm787"} << 0
+        << QStringList{} << "emulation adm787: 02 05 43 33 03" << 0;
+}
+
+void TstWire::toolRuns()
+{
+    QFETCH(QStringList, args);
+    QFETCH(int, exitCode);
+    QFETCH(QStringList, heard);
+    QFETCH(QString, says);
+    QFETCH(int, count);
+    VirtualDisplay more[2];
+    QTemporaryDir dir;
+    const QString profile = dir.filePath(QStringLiteral("lane.ini"));
+    QFile ini(profile);
+    QVERIFY(ini.open(QIODevice::WriteOnly));
+    ini.write("[line]\nsettings=9600,n,8,1\n[actions]\nsize=2\n1\\action=emulation ADM787\n"
+              "2\\action=upper Lane 3 welcomes you\n");
+    ini.close();
+    for (QString& a : args) {
+        a.replace(QStringLiteral("%p"), profile);
+        for (int i = 0; i < 2; ++i) {
+            if (a == QStringLiteral("%") + QString::number(i + 1)) {
+                QVERIFY(more[i].start());
+                a = more[i].path();
+            }
+        }
+    }
+    int code = -1;
+    QString said;
+    const QStringList got = byTool(args, count, &code, &said);
+    QCOMPARE(code, exitCode);
+    QVERIFY2(said.contains(says), qPrintable(said));
+    QStringList all = got;
+    for (VirtualDisplay& d : more) {
+        if (d.process().state() == QProcess::Running)
+            all << heardAs(d.events(1));
+    }
+    QCOMPARE(all, heard);
+    if (args.contains(u"display-line")) // back to the utility's rate
+        QCOMPARE(byTool({"--line", "19200,n,8,1", "display-line", "9600", "N,8,1"}, 2).size(), 2);
 }
 
 QTEST_MAIN(TstWire)

@@ -19,12 +19,12 @@ quiet() {
     [ -z "$out" ] || fail "$* said:"$'\n'"$out"
 }
 
-for f in bin/vq3360 bin/vq3360-virtual-display; do
+for f in bin/vq3360 bin/vq3360-virtual-display bin/vq3360ctl; do
     [ -x "$usr/$f" ] || fail "no executable $f"
 done
 for f in "share/applications/$id.desktop" "share/metainfo/$id.metainfo.xml" \
     "share/icons/hicolor/scalable/apps/$id.svg" share/man/man1/vq3360.1.gz \
-    share/man/man1/vq3360-virtual-display.1.gz; do
+    share/man/man1/vq3360-virtual-display.1.gz share/man/man1/vq3360ctl.1.gz; do
     [ -s "$usr/$f" ] || fail "no $f"
 done
 for size in 16 32 48 64 128 256; do
@@ -55,7 +55,7 @@ done
 grep -qF "<release version=\"$version\"" "$usr/share/metainfo/$id.metainfo.xml" ||
     fail "the metainfo has no release $version"
 grep -qx "Icon=$id" "$usr/share/applications/$id.desktop" || fail "the desktop entry names another icon"
-for exe in vq3360 vq3360-virtual-display; do
+for exe in vq3360 vq3360-virtual-display vq3360ctl; do
     [ "$("$usr/bin/$exe" --version)" = "$exe $version" ] || fail "$exe --version is not $version"
     gzip -dc "$usr/share/man/man1/$exe.1.gz" >"$root/$exe.1"
     quiet groff -man -ww -z "$root/$exe.1"
