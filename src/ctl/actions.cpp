@@ -176,9 +176,20 @@ QStringList actionWords(const QString& line)
 
 QString actionsHelp()
 {
-    QStringList charsets;
-    for (const char* c : kCharsetNames)
-        charsets << QString::fromLatin1(c);
+    // The character sets' names, wrapped to the help's column.
+    QString charsets;
+    qsizetype column = 0;
+    for (const char* c : kCharsetNames) {
+        const QString name =
+            QString::fromLatin1(c) +
+            (c == kCharsetNames[kCharsetCount - 1] ? QStringLiteral(";") : QStringLiteral(", "));
+        if (column + name.size() > 56) {
+            charsets = charsets.trimmed() + QStringLiteral("\n                       ");
+            column = 0;
+        }
+        charsets += name;
+        column += name.size();
+    }
     return QStringLiteral(
                "Actions, in the order given:\n"
                "  emulation NAME       ZTK, DSP800, ESC/POS, ADM788, ADM787, AEDEX, UTC/P or "
@@ -188,7 +199,7 @@ QString actionsHelp()
                "                       the display's own line: BAUD 300 to 38400, FRAMING N,8,1\n"
                "                       N,7,1 E,8,1 E,7,1 O,8,1 or O,7,1; later actions go out at\n"
                "                       that line, as the display has switched\n"
-               "  charset NAME|CODE    %1;\n"
+               "  charset NAME|CODE    %1\n"
                "                       or the code, 30 to 3F\n"
                "  upper TEXT           store the upper demonstration line\n"
                "  lower TEXT           store the lower demonstration line\n"
@@ -200,7 +211,7 @@ QString actionsHelp()
                "  clear                the clear sequence of the last emulation chosen, then CR\n"
                "Names take any case; dots, spaces, dashes and slashes may be left out.\n"
                "A character beyond Latin-1 goes out as ?.\n")
-        .arg(charsets.join(QStringLiteral(", ")));
+        .arg(charsets.trimmed());
 }
 
 QString hexBytes(const QList<QByteArray>& writes)
