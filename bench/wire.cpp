@@ -207,9 +207,9 @@ int main(int argc, char** argv)
         return 1;
     }
     vq::PortMap map;
-    map.devices.insert(1, QString::fromLocal8Bit(::ttyname(slave)));
+    map.devices.insert(1, QByteArray(::ttyname(slave)));
     for (int n = 2; n <= 6; ++n)
-        map.devices.insert(n, QStringLiteral("/nonexistent/vq3360-bench/port%1").arg(n));
+        map.devices.insert(n, "/nonexistent/vq3360-bench/port" + QByteArray::number(n));
 
     int qtArgc = 1;
     QApplication app(qtArgc, argv);

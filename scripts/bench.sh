@@ -70,29 +70,30 @@ BEGIN {
     name["burst"] = "Key to wire, 1,000 keys in a burst, per byte (all in order)"
     name["startup"] = "Start-up to main window shown, probe of 6 ports done"
     name["memory"] = "Peak resident size after start-up"
-    name["ctl1"] = "vq3360ctl run, one display (emulation, 200-character line, show)"
+    name["ctl1"] = "vq3360ctl run, one display (emulation, 200-character line, show; 9600 baud)"
     name["ctl3"] = "vq3360ctl run, three displays, per display"
     target["key"] = "≤ 2x and < 1 ms"
     target["command"] = "≤ 2x and < 1 ms"
     target["burst"] = "< 1.04 ms (line rate)"
     target["startup"] = "≤ 1.3x"
     target["memory"] = "≤ 1.2x"
-    target["ctl1"] = "≤ 50 ms a display over the bare run"
-    target["ctl3"] = "≤ 50 ms a display over the bare run"
+    target["ctl1"] = "line time %s + ≤ 50 ms over the bare run"
+    target["ctl3"] = "line time %s + ≤ 50 ms over the bare run"
     print "| Figure | Median | Min | Max | Baseline median | Ratio | Target | Met? |"
     print "|---|---|---|---|---|---|---|---|"
 }
 $1 == "RESULT" {
     f = $2; unit = $3; med = $4; base = $7
-    if (f == "ctl3") { med /= 3; $5 /= 3; $6 /= 3; base /= 3 }
+    if (f == "ctl3") { med /= 3; $5 /= 3; $6 /= 3; base /= 3; $11 /= 3 }
     ratio = base > 0 ? med / base : 0
     if (f == "key" || f == "command") met = ratio <= 2 && med < 1000
     else if (f == "burst") met = med < 1040
     else if (f == "startup") met = ratio <= 1.3
-    else if (f ~ /^ctl/) met = med - base <= 50
+    else if (f ~ /^ctl/) met = med - base - $11 <= 50
     else met = ratio <= 1.2
+    goal = f ~ /^ctl/ ? sprintf(target[f], fmt($11, unit)) : target[f]
     printf "| %s | %s | %s | %s | %s | %.2fx | %s | %s |\n", name[f], fmt(med, unit),
-        fmt($5, unit), fmt($6, unit), fmt(base, unit), ratio, target[f], met ? "yes" : "no"
+        fmt($5, unit), fmt($6, unit), fmt(base, unit), ratio, goal, met ? "yes" : "no"
     rounds[f] = $10
 }
 END {
