@@ -219,10 +219,11 @@ bool takeLockFile(const QByteArray& file, QByteArray& taken)
         return true;
     if (lockOwner(file) != 0)
         return false;
-    ::unlink(file.constData());
+    // A dead owner's file we may not remove is no hold; one that appears after a clean look is.
+    const bool cleared = ::unlink(file.constData()) == 0 || errno == ENOENT;
     const int fd = ::open(file.constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0644);
     if (fd < 0)
-        return true;
+        return !(cleared && errno == EEXIST);
     const QByteArray pid = QByteArray::number(::getpid()).rightJustified(10, ' ') + '\n';
     const bool written = ::write(fd, pid.constData(), size_t(pid.size())) == pid.size();
     ::close(fd);
