@@ -57,6 +57,8 @@ grep -qF "<release version=\"$version\"" "$usr/share/metainfo/$id.metainfo.xml" 
 grep -qx "Icon=$id" "$usr/share/applications/$id.desktop" || fail "the desktop entry names another icon"
 for exe in vq3360 vq3360-virtual-display vq3360ctl; do
     [ "$("$usr/bin/$exe" --version)" = "$exe $version" ] || fail "$exe --version is not $version"
+    grep -qF "<binary>$exe</binary>" "$usr/share/metainfo/$id.metainfo.xml" ||
+        fail "the metainfo does not provide $exe"
     gzip -dc "$usr/share/man/man1/$exe.1.gz" >"$root/$exe.1"
     quiet groff -man -ww -z "$root/$exe.1"
 done
