@@ -465,8 +465,8 @@ inline bool fuzzMsgLayout(const uint8_t* data, size_t size)
     VQ_FUZZ_CHECK(m.title == title && m[Label1].caption == text);
     VQ_FUZZ_CHECK(!m[Text1].visible && !m[Text1].enabled);
     VQ_FUZZ_CHECK(m.outerWidth.has_value() == (n < 36) && m.outerHeight.has_value() == (n < 36));
-    const double width = n < 36 ? 3005 : msgFormSpec().clientWidth;
-    const double height = n < 36 ? 1425 : msgFormSpec().clientHeight;
+    const double width = n < 36 ? 3005 : msgFormDef().clientWidth;
+    const double height = n < 36 ? 1425 : msgFormDef().clientHeight;
     if (n < 36)
         VQ_FUZZ_CHECK(*m.outerWidth == width && *m.outerHeight == height);
     if (!detail::checkGeometry(m, width, height))
@@ -519,7 +519,7 @@ inline bool fuzzMsgLayout(const uint8_t* data, size_t size)
     VQ_FUZZ_CHECK(resultForButton(Command1, input[Command1].caption) == kResultEnterInText);
     VQ_FUZZ_CHECK(resultForButton(Command2, input[Command2].caption) == kResultInputCancel);
     VQ_FUZZ_CHECK(input.outerWidth.has_value() && std::isfinite(*input.outerWidth));
-    if (!detail::checkGeometry(input, *input.outerWidth, msgFormSpec().clientHeight))
+    if (!detail::checkGeometry(input, *input.outerWidth, msgFormDef().clientHeight))
         return false;
 
     // A caption outside the table never sets a code, on any control.

@@ -17,16 +17,16 @@ namespace vq {
 
 namespace {
 
-constexpr FontSpec kStatusFont{"Times New Roman", 11.25, true};
+constexpr FontDef kStatusFont{"Times New Roman", 11.25, true};
 
-constexpr FormSpec kFormall{.name = "Formall",
-                            .caption = "3360 customer display",
-                            .clientWidth = 7875,
-                            .clientHeight = 4950,
-                            .bg = 0xC0C0C0};
+constexpr FormDef kFormall{.name = "Formall",
+                           .caption = "3360 customer display",
+                           .clientWidth = 7875,
+                           .clientHeight = 4950,
+                           .bg = 0xC0C0C0};
 
 // clang-format off
-constexpr ControlSpec kControls[] = {
+constexpr ControlDef kControls[] = {
     {.name = "Label10", .kind = ControlKind::Label, .caption = "VQ3360 DISPLAY DEMO",
      .rect = {480, 120, 6735, 615}, .font = {"Times New Roman", 26.25}, .fg = 0x0000FF,
      .flags = Centred | Bordered},

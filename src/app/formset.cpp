@@ -10,11 +10,11 @@ namespace vq {
 
 namespace {
 
-constexpr FormSpec kFormSet{
+constexpr FormDef kFormSet{
     .name = "FormSet", .caption = "PC Communications ", .clientWidth = 5430, .clientHeight = 4500};
 
 // clang-format off
-constexpr ControlSpec kControls[] = {
+constexpr ControlDef kControls[] = {
     {.name = "Label4", .kind = ControlKind::Label, .caption = "Com Port",
      .rect = {1095, 120, 1215, 375}, .fg = kRed},
     {.name = "Combo1", .kind = ControlKind::Combo, .caption = "Com1",

@@ -71,11 +71,11 @@ QString unescaped(const QString& text)
     return out;
 }
 
-struct Spec {
+struct Verb {
     const char* name;
     int arguments;
 };
-constexpr Spec kSpecs[] = {{"emulation", 1}, {"reset", 0},       {"display-line", 2},
+constexpr Verb kVerbs[] = {{"emulation", 1}, {"reset", 0},       {"display-line", 2},
                            {"charset", 1},   {"upper", 1},       {"lower", 1},
                            {"show", 0},      {"clear-upper", 0}, {"clear-lower", 0},
                            {"type", 1},      {"clear", 0}};
@@ -94,18 +94,18 @@ Plan planActions(const QStringList& words)
     };
     for (qsizetype at = 0; at < words.size();) {
         const QString name = words[at];
-        const auto spec = std::find_if(std::begin(kSpecs), std::end(kSpecs), [&](const Spec& s) {
-            return name == QLatin1String(s.name);
+        const auto verb = std::find_if(std::begin(kVerbs), std::end(kVerbs), [&](const Verb& v) {
+            return name == QLatin1String(v.name);
         });
-        if (spec == std::end(kSpecs))
+        if (verb == std::end(kVerbs))
             return fail(QStringLiteral("unknown action %1").arg(name));
-        if (words.size() - at - 1 < spec->arguments)
+        if (words.size() - at - 1 < verb->arguments)
             return fail(QStringLiteral("%1 needs %2")
-                            .arg(name, spec->arguments == 1 ? QStringLiteral("a value")
+                            .arg(name, verb->arguments == 1 ? QStringLiteral("a value")
                                                             : QStringLiteral("two values")));
         Action action;
-        action.words = words.mid(at, 1 + spec->arguments);
-        at += 1 + spec->arguments;
+        action.words = words.mid(at, 1 + verb->arguments);
+        at += 1 + verb->arguments;
         const QString arg = action.words.value(1);
 
         if (name == u"emulation") {

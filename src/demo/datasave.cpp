@@ -14,14 +14,14 @@ namespace vq {
 
 namespace {
 
-constexpr FormSpec kDatasave{.name = "DATASAVE",
-                             .caption = "interactive demo",
-                             .clientWidth = 6585,
-                             .clientHeight = 4515,
-                             .bg = 0xE0E0E0};
+constexpr FormDef kDatasave{.name = "DATASAVE",
+                            .caption = "interactive demo",
+                            .clientWidth = 6585,
+                            .clientHeight = 4515,
+                            .bg = 0xE0E0E0};
 
 // clang-format off
-constexpr ControlSpec kControls[] = {
+constexpr ControlDef kControls[] = {
     {.name = "Label1", .kind = ControlKind::Label, .caption = "Interactive demo",
      .rect = {1080, 120, 4095, 615}, .font = {"Times New Roman", 26.25, true}, .fg = 0x0000FF,
      .tabIndex = 2},

@@ -10,16 +10,16 @@ namespace vq {
 
 namespace {
 
-constexpr FontSpec kTimes14{"Times New Roman", 14.25};
+constexpr FontDef kTimes14{"Times New Roman", 14.25};
 
-constexpr FormSpec kFormAbout{.name = "FormAbout",
-                              .caption = "About VQ3360 Function Demo",
-                              .clientWidth = 6015,
-                              .clientHeight = 2925,
-                              .bg = SysTitleBarText};
+constexpr FormDef kFormAbout{.name = "FormAbout",
+                             .caption = "About VQ3360 Function Demo",
+                             .clientWidth = 6015,
+                             .clientHeight = 2925,
+                             .bg = SysTitleBarText};
 
 // clang-format off
-constexpr ControlSpec kControls[] = {
+constexpr ControlDef kControls[] = {
     {.name = "Command1", .kind = ControlKind::Button, .caption = "OK",
      .rect = {2400, 2400, 855, 375}, .font = kTimes14, .flags = DefaultButton, .tabIndex = 0},
     {.name = "Label5", .kind = ControlKind::Label,

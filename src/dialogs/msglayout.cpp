@@ -6,11 +6,10 @@ namespace vq {
 
 namespace {
 
-constexpr FormSpec kMsgForm{
-    .name = "msg", .caption = "", .clientWidth = 4200, .clientHeight = 1635};
+constexpr FormDef kMsgForm{.name = "msg", .caption = "", .clientWidth = 4200, .clientHeight = 1635};
 
 // clang-format off
-constexpr ControlSpec kMsgControls[] = {
+constexpr ControlDef kMsgControls[] = {
     {.name = "Command1", .kind = ControlKind::Button, .caption = "Ok",
      .rect = {480, 1080, 855, 375}, .tabIndex = 0},
     {.name = "Command2", .kind = ControlKind::Button, .caption = "Cancel",
@@ -57,12 +56,12 @@ void setTabIndex(MsgLayout& l, MsgControl which, int index)
 
 } // namespace
 
-const FormSpec& msgFormSpec()
+const FormDef& msgFormDef()
 {
     return kMsgForm;
 }
 
-std::span<const ControlSpec> msgControlTable()
+std::span<const ControlDef> msgControlTable()
 {
     return kMsgControls;
 }
@@ -72,7 +71,7 @@ MsgLayout msgDesignLayout()
     MsgLayout l;
     l.title = QString::fromUtf8(kMsgForm.caption);
     for (int i = 0; i < kMsgControlCount; ++i) {
-        const ControlSpec& row = kMsgControls[i];
+        const ControlDef& row = kMsgControls[i];
         MsgControlState& c = l.controls[size_t(i)];
         c.rect = {sng(row.rect.left), sng(row.rect.top), sng(row.rect.width), sng(row.rect.height)};
         c.caption = QString::fromUtf8(row.caption);

@@ -37,8 +37,8 @@ struct MsgLayout {
 };
 
 // The design table of `msg`, the state in which every call creates it.
-const FormSpec& msgFormSpec();
-std::span<const ControlSpec> msgControlTable();
+const FormDef& msgFormDef();
+std::span<const ControlDef> msgControlTable();
 MsgLayout msgDesignLayout();
 
 // The message box: length bands, then the row of the type-code table.

@@ -27,7 +27,7 @@ bool isEnterKey(int key)
 MsgWindow::MsgWindow(Module1& state, QWidget* parent)
     : QDialog(parent, kFixedSingle), m_state(state)
 {
-    const FormControls built = buildForm(this, msgFormSpec(), msgControlTable());
+    const FormControls built = buildForm(this, msgFormDef(), msgControlTable());
     m_buttons[0] = built.get<QPushButton>(QStringLiteral("Command1"));
     m_buttons[1] = built.get<QPushButton>(QStringLiteral("Command2"));
     m_buttons[2] = built.get<QPushButton>(QStringLiteral("Command3"));
@@ -122,7 +122,7 @@ void MsgWindow::applyWindowSize()
 {
     // Outer sizes include the frame; it is known only once the window system has framed us.
     const QSize frame = frameGeometry().size() - size();
-    const FormSpec& form = msgFormSpec();
+    const FormDef& form = msgFormDef();
     const int width = m_outerWidth ? px(*m_outerWidth) - frame.width() : px(form.clientWidth);
     const int height = m_outerHeight ? px(*m_outerHeight) - frame.height() : px(form.clientHeight);
     setFixedSize(width, height);

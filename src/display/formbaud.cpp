@@ -9,17 +9,17 @@ namespace vq {
 
 namespace {
 
-constexpr FontSpec kFrameFont{"Times New Roman", 12, true};
-constexpr FontSpec kFramingFont{"MS Sans Serif", 12, true};
+constexpr FontDef kFrameFont{"Times New Roman", 12, true};
+constexpr FontDef kFramingFont{"MS Sans Serif", 12, true};
 
-constexpr FormSpec kFormBaud{.name = "FormBaud",
-                             .caption = "Display Settings ",
-                             .clientWidth = 6645,
-                             .clientHeight = 3645,
-                             .font = {"MS Sans Serif", 8.25, true}};
+constexpr FormDef kFormBaud{.name = "FormBaud",
+                            .caption = "Display Settings ",
+                            .clientWidth = 6645,
+                            .clientHeight = 3645,
+                            .font = {"MS Sans Serif", 8.25, true}};
 
 // clang-format off
-constexpr ControlSpec kControls[] = {
+constexpr ControlDef kControls[] = {
     {.name = "Frame1", .kind = ControlKind::Frame, .caption = "&Baud Rate",
      .rect = {240, 240, 4575, 1455}, .font = kFrameFont, .fg = 0x0000C0},
     {.name = "Option1", .kind = ControlKind::Option, .caption = "300",

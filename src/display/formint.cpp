@@ -10,23 +10,23 @@ namespace vq {
 
 namespace {
 
-constexpr FontSpec kOptionFont{"Comic Sans MS", 13.5, true};
-constexpr FontSpec kButtonFont{"Times New Roman", 14.25};
+constexpr FontDef kOptionFont{"Comic Sans MS", 13.5, true};
+constexpr FontDef kButtonFont{"Times New Roman", 14.25};
 
 // Column lefts and widths: each option stops short of the next column.
 constexpr double kCol1 = 360, kCol2 = 2520, kCol3 = 5040;
 constexpr double kWidth1 = 2055, kWidth2 = 2415, kWidth3 = 2700;
 constexpr double kRow1 = 840, kRow2 = 1440, kRow3 = 2040, kRow4 = 2640, kRow5 = 3240, kRow6 = 3840;
 
-constexpr FormSpec kFormInt{.name = "FormInt",
-                            .caption = "International Character Set",
-                            .clientWidth = 7860,
-                            .clientHeight = 5010};
+constexpr FormDef kFormInt{.name = "FormInt",
+                           .caption = "International Character Set",
+                           .clientWidth = 7860,
+                           .clientHeight = 5010};
 
 // The grid does not follow the code order; both "Factory define" options are told apart by
 // place only.
 // clang-format off
-constexpr ControlSpec kControls[] = {
+constexpr ControlDef kControls[] = {
     {.name = "Label1", .kind = ControlKind::Label, .caption = "Select international character",
      .rect = {840, 120, 6135, 735}, .font = {"Times New Roman", 26.25}, .fg = 0x0000FF},
     {.name = "Option1", .kind = ControlKind::Option, .caption = "U.S.A",

@@ -34,7 +34,7 @@ enum SystemColour : quint32 {
     SysActiveBorder = 0x8000000Au,
 };
 
-struct FontSpec {
+struct FontDef {
     const char* family = nullptr;
     double points = 0;
     bool bold = false;
@@ -49,14 +49,14 @@ enum ControlFlag : unsigned {
 };
 
 // One row of a window's control table.
-struct ControlSpec {
+struct ControlDef {
     const char* name = nullptr;
     int index = -1; // member of a control array, or -1
     ControlKind kind = ControlKind::Label;
     const char* caption = "";
     TwipsRect rect{};
     const char* parent = nullptr; // frame that holds it; the client area when null
-    FontSpec font{};
+    FontDef font{};
     quint32 fg = kNoColour; // 0xRRGGBB or a SystemColour
     quint32 bg = kNoColour;
     unsigned flags = 0;
@@ -66,12 +66,12 @@ struct ControlSpec {
     const char* label = nullptr;
 };
 
-struct FormSpec {
+struct FormDef {
     const char* name = nullptr;
     const char* caption = "";
     double clientWidth = 0, clientHeight = 0; // twips
     quint32 bg = kNoColour;
-    FontSpec font{};
+    FontDef font{};
 };
 
 // Logical DPI of 96 gives 15 twips a pixel.

@@ -91,7 +91,7 @@ QRect pxRect(const TwipsRect& r)
     return QRect(px(r.left), px(r.top), px(r.width), px(r.height));
 }
 
-QFont fontFor(const FontSpec& want, const QFont& base)
+QFont fontFor(const FontDef& want, const QFont& base)
 {
     QFont font = base;
     if (want.family)
@@ -195,7 +195,7 @@ protected:
     bool hitButton(const QPoint& pos) const override { return rect().contains(pos); }
 };
 
-QWidget* makeControl(const ControlSpec& c, QWidget* parent)
+QWidget* makeControl(const ControlDef& c, QWidget* parent)
 {
     const QString caption = QString::fromUtf8(c.caption);
     switch (c.kind) {
@@ -277,7 +277,7 @@ QAccessibleInterface* valueLabelFactory(const QString& className, QObject* objec
 // Names a control after the label beside it: a field gets the label as its buddy and the
 // caption as its name (a combo box on X is otherwise named by its text); a value label is read
 // with the caption.
-void nameByLabel(const FormControls& built, const ControlSpec& c)
+void nameByLabel(const FormControls& built, const ControlDef& c)
 {
     const QString key = QString::fromUtf8(c.label);
     QWidget* target = built.widget(QString::fromUtf8(c.name), c.index);
@@ -296,7 +296,7 @@ void nameByLabel(const FormControls& built, const ControlSpec& c)
 
 } // namespace
 
-FormControls buildForm(QWidget* form, const FormSpec& design, std::span<const ControlSpec> controls)
+FormControls buildForm(QWidget* form, const FormDef& design, std::span<const ControlDef> controls)
 {
     FormControls built;
     form->setObjectName(QString::fromUtf8(design.name));
@@ -312,7 +312,7 @@ FormControls buildForm(QWidget* form, const FormSpec& design, std::span<const Co
     form->setFixedSize(px(design.clientWidth), px(design.clientHeight));
 
     std::vector<std::pair<int, QWidget*>> tabOrder;
-    for (const ControlSpec& c : controls) {
+    for (const ControlDef& c : controls) {
         QWidget* parent = c.parent ? built.widget(QString::fromUtf8(c.parent)) : form;
         Q_ASSERT(parent);
         QWidget* w = makeControl(c, parent);
@@ -339,7 +339,7 @@ FormControls buildForm(QWidget* form, const FormSpec& design, std::span<const Co
         if (c.tabIndex >= 0)
             tabOrder.emplace_back(c.tabIndex, w);
     }
-    for (const ControlSpec& c : controls) {
+    for (const ControlDef& c : controls) {
         if (c.label)
             nameByLabel(built, c);
     }

@@ -54,11 +54,10 @@ void checkRow(QButtonGroup* group, std::optional<int> row);
 double screenDpi();
 int px(double twips);
 QRect pxRect(const TwipsRect& r);
-QFont fontFor(const FontSpec& want, const QFont& base);
+QFont fontFor(const FontDef& want, const QFont& base);
 
 // Builds a window's controls from its table: geometry, captions, fonts, colours, tab order.
-FormControls buildForm(QWidget* form, const FormSpec& design,
-                       std::span<const ControlSpec> controls);
+FormControls buildForm(QWidget* form, const FormDef& design, std::span<const ControlDef> controls);
 
 // Moves a window so its outer frame is centred on its screen, by the twips rule.
 void centreOnScreen(QWidget* window);
