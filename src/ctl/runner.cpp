@@ -27,7 +27,7 @@ public:
     // Waits out what the bytes sent since the last wait still need, and a moment.
     void waitOut(const LineSettings& line)
     {
-        const qint64 need = m_bytes * 10 * 1000 / line.baud + kSettleMs - m_since.elapsed();
+        const qint64 need = line.lineTimeMs(m_bytes) + kSettleMs - m_since.elapsed();
         if (need > 0)
             QThread::msleep(static_cast<unsigned long>(need));
         m_bytes = 0;

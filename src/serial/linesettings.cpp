@@ -18,9 +18,18 @@ QString LineSettings::toString() const
     return QStringLiteral("%1,%2,%3,%4").arg(baud).arg(QChar(parity)).arg(dataBits).arg(stop);
 }
 
+qint64 LineSettings::lineTimeMs(qint64 bytes) const
+{
+    // In half bits, for 1.5 stop bits; rounded up, as a wait must not end early.
+    const int stopHalves = stopBits == StopBits::One ? 2 : stopBits == StopBits::OneAndHalf ? 3 : 4;
+    const qint64 halfBits = 2 * (1 + dataBits + (parity == 'n' ? 0 : 1)) + stopHalves;
+    const qint64 per = 2LL * baud;
+    return (bytes * halfBits * 1000 + per - 1) / per;
+}
+
 int LineSettings::drainBoundMs(qint64 bytes) const
 {
-    return int(std::min<qint64>(bytes * 10 * 1000 / baud + 1000, std::numeric_limits<int>::max()));
+    return int(std::min<qint64>(lineTimeMs(bytes) + 1000, std::numeric_limits<int>::max()));
 }
 
 std::optional<LineSettings> LineSettings::parse(const QString& text)

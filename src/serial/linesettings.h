@@ -15,7 +15,9 @@ struct LineSettings {
     StopBits stopBits = StopBits::One;
 
     QString toString() const;
-    // How long bytes take on the line at this speed, ten bits each, and a second to spare.
+    // How long bytes take on the line, each framed by a start bit, its parity bit and stop bits.
+    qint64 lineTimeMs(qint64 bytes) const;
+    // The line time and a second to spare.
     int drainBoundMs(qint64 bytes) const;
     static std::optional<LineSettings> parse(const QString& text);
     bool operator==(const LineSettings&) const = default;

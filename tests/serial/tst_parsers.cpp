@@ -25,18 +25,20 @@ void TstParsers::settings_data()
 {
     QTest::addColumn<QString>("text");
     QTest::addColumn<QString>("readBack"); // empty: refused
-    const auto row = [](const char* text, const char* readBack) {
-        QTest::newRow(text) << QString::fromLatin1(text) << QString::fromLatin1(readBack);
+    QTest::addColumn<qint64>("msFor960");  // on the line, 960 bytes, rounded up
+    const auto row = [](const char* text, const char* readBack, qint64 ms = 0) {
+        QTest::newRow(text) << QString::fromLatin1(text) << QString::fromLatin1(readBack) << ms;
     };
-    row("9600,n,8,1", "9600,n,8,1");
-    row("9600,N,8,1", "9600,n,8,1");
-    row("2400,E,7,2", "2400,e,7,2");
-    row("300,O,8,1", "300,o,8,1");
-    row("1200,m,6,1", "1200,m,6,1");
-    row("600,S,5,1.5", "600,s,5,1.5");
-    for (const char* baud : {"110", "14400", "57600", "115200"})
+    row("9600,n,8,1", "9600,n,8,1", 1000);
+    row("9600,N,8,1", "9600,n,8,1", 1000);
+    row("2400,E,7,2", "2400,e,7,2", 4400);
+    row("300,O,8,1", "300,o,8,1", 35200);
+    row("1200,m,6,1", "1200,m,6,1", 7200);
+    row("600,S,5,1.5", "600,s,5,1.5", 13600);
+    for (const auto& [baud, ms] :
+         {std::pair{"110", 96000}, {"14400", 734}, {"57600", 184}, {"115200", 92}})
         QTest::newRow(baud) << QStringLiteral("%1,n,8,2").arg(baud)
-                            << QStringLiteral("%1,n,8,2").arg(baud);
+                            << QStringLiteral("%1,n,8,2").arg(baud) << qint64(ms);
     for (const char* bad : {"",
                             "9600,n,8",
                             "9600,n,8,1,1",
@@ -65,10 +67,13 @@ void TstParsers::settings()
 {
     QFETCH(QString, text);
     QFETCH(QString, readBack);
+    QFETCH(qint64, msFor960);
     const auto parsed = LineSettings::parse(text);
     QCOMPARE(parsed ? parsed->toString() : QString(), readBack);
-    if (parsed)
+    if (parsed) {
         QCOMPARE(LineSettings::parse(readBack), parsed);
+        QCOMPARE(parsed->lineTimeMs(960), msFor960);
+    }
 }
 
 void TstParsers::commandLine_data()
