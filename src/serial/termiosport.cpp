@@ -477,12 +477,10 @@ bool TermiosPort::deviceMissing() const
 
 void TermiosPort::release()
 {
-    watchWritable(false);
+    // What is left would hold the close for the driver's own wait.
+    discardPending();
     if (m_fd < 0)
         return;
-    // What is left would hold the close for the driver's own wait.
-    if (bytesPending() > 0)
-        ::tcflush(m_fd, TCOFLUSH);
     ::tcsetattr(m_fd, TCSANOW, &m_found);
     ::ioctl(m_fd, TIOCNXCL);
     ::close(m_fd); // lets go of the advisory lock too
@@ -490,8 +488,6 @@ void TermiosPort::release()
     if (!m_lockFile.isEmpty())
         ::unlink(m_lockFile.constData());
     m_lockFile.clear();
-    m_queue.clear();
-    m_sent = 0;
 }
 
 PortFactory systemPortFactory(PortMap map)
