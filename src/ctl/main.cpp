@@ -84,8 +84,9 @@ int main(int argc, char** argv)
     const QCommandLineOption json(QStringLiteral("json"),
                                   QStringLiteral("Report one JSON object a line."));
     const QCommandLineOption listPorts(QStringLiteral("list-ports"),
-                                       QStringLiteral("List the serial ports of this system and "
-                                                      "exit."));
+                                       QStringLiteral("List the serial ports of this system, "
+                                                      "each with the --device argument that "
+                                                      "names it, and exit."));
     parser.addOptions({help, version, device, line, profile, dryRun, json, listPorts});
     if (!parser.parse(QCoreApplication::arguments()))
         return usageError(parser.errorText());
@@ -99,7 +100,7 @@ int main(int argc, char** argv)
         return 0;
     }
     if (parser.isSet(listPorts)) {
-        out << portListText(systemPorts());
+        out << portListText(systemPorts(), PortListFor::Ctl);
         return 0;
     }
 

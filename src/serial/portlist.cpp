@@ -36,7 +36,7 @@ QList<PortInfo> systemPorts()
     return ports;
 }
 
-QString portListText(const QList<PortInfo>& ports)
+QString portListText(const QList<PortInfo>& ports, PortListFor program)
 {
     if (ports.isEmpty())
         return QStringLiteral("No serial ports found.\n");
@@ -60,8 +60,10 @@ QString portListText(const QList<PortInfo>& ports)
         out += u'\n';
         if (!p.stableName.isEmpty())
             out += QStringLiteral("    stable name: %1\n").arg(p.stableName);
-        out += QStringLiteral("    as COM1: --com 1=%1\n")
-                   .arg(p.stableName.isEmpty() ? p.device : p.stableName);
+        const QString name = p.stableName.isEmpty() ? p.device : p.stableName;
+        out += program == PortListFor::Utility
+                   ? QStringLiteral("    as COM1: --com 1=%1\n").arg(name)
+                   : QStringLiteral("    as --device %1\n").arg(name);
     }
     return out;
 }

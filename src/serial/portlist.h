@@ -21,8 +21,11 @@ struct PortInfo {
 // The ports the system has, by device path.
 QList<PortInfo> systemPorts();
 
-// A few lines a port: what is known of it, and the --com argument that makes it COM1, by its
+// Which program the list is for: each takes a port by its own option.
+enum class PortListFor { Utility, Ctl };
+
+// A few lines a port: what is known of it, and the argument that names it to the program, by its
 // stable name where it has one, since a USB adapter's ttyUSB number changes from plug to plug.
-QString portListText(const QList<PortInfo>& ports);
+QString portListText(const QList<PortInfo>& ports, PortListFor program = PortListFor::Utility);
 
 } // namespace vq
