@@ -17,19 +17,6 @@ namespace {
 const char kNoDisplay[] = "vq3360: no display to show the windows on. Run it in a desktop "
                           "session, or without one with -platform offscreen or under xvfb-run.\n";
 
-// Whether the window system Qt is about to use has a display to reach.
-bool displayGiven(const QList<QByteArray>& qtArgs)
-{
-    QByteArray platform = qgetenv("QT_QPA_PLATFORM");
-    for (qsizetype i = 0; i + 1 < qtArgs.size(); ++i) {
-        if (qtArgs[i] == "-platform")
-            platform = qtArgs[i + 1];
-    }
-    if (!platform.isEmpty() && !platform.startsWith("xcb") && !platform.startsWith("wayland"))
-        return true;
-    return qEnvironmentVariableIsSet("DISPLAY") || qEnvironmentVariableIsSet("WAYLAND_DISPLAY");
-}
-
 // Qt aborts with a page of plugin text when its display cannot be reached; one line is enough.
 QtMessageHandler g_qtHandler = nullptr;
 void whileStarting(QtMsgType type, const QMessageLogContext& context, const QString& text)
@@ -67,11 +54,6 @@ int main(int argc, char** argv)
         std::fputs(qPrintable(vq::portListText(vq::systemPorts())), stdout);
         return 0;
     }
-    if (!displayGiven(options.qtArgs)) {
-        std::fputs(kNoDisplay, stderr);
-        return 2;
-    }
-
     // Only the window system's own options reach Qt.
     QList<QByteArray> qtArgs{QByteArray(argv[0])};
     qtArgs << options.qtArgs;

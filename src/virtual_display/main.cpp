@@ -26,17 +26,6 @@ void writeLine(const QByteArray& line)
 const char kNoDisplay[] = "vq3360-virtual-display: no display to show the window on. Run it "
                           "with --headless, with -platform offscreen, or under xvfb-run.\n";
 
-// Whether the window system Qt is about to use has a display to reach.
-bool displayGiven(const QString& platformOption)
-{
-    const QString platform =
-        platformOption.isEmpty() ? qEnvironmentVariable("QT_QPA_PLATFORM") : platformOption;
-    if (!platform.isEmpty() && !platform.startsWith(QLatin1String("xcb")) &&
-        !platform.startsWith(QLatin1String("wayland")))
-        return true;
-    return qEnvironmentVariableIsSet("DISPLAY") || qEnvironmentVariableIsSet("WAYLAND_DISPLAY");
-}
-
 // Qt aborts with a page of plugin text when its display cannot be reached; one line is enough.
 QtMessageHandler g_qtHandler = nullptr;
 void whileStarting(QtMsgType type, const QMessageLogContext& context, const QString& text)
@@ -79,6 +68,18 @@ int main(int argc, char** argv)
                                             QStringLiteral("The window system, such as offscreen."),
                                             QStringLiteral("name"));
     parser.addOptions({helpOption, versionOption, headlessOption, platformOption});
+    // Qt's other window-system options go on to it, as Qt's own tools take them.
+    const auto passOn = [&parser](const char* name, const QString& valueName) {
+        QCommandLineOption qt(QString::fromLatin1(name), QString(), valueName);
+        qt.setFlags(QCommandLineOption::HiddenFromHelp);
+        parser.addOption(qt);
+    };
+    for (const char* name :
+         {"platformpluginpath", "platformtheme", "plugin", "qwindowgeometry", "qwindowicon",
+          "qwindowtitle", "display", "geometry", "style", "stylesheet", "session"})
+        passOn(name, QStringLiteral("value"));
+    for (const char* name : {"reverse", "widgetcount", "nograb", "dograb", "sync"})
+        passOn(name, QString());
     if (!parser.parse(arguments))
         return usageError(parser.errorText());
     if (!parser.positionalArguments().isEmpty())
@@ -96,10 +97,6 @@ int main(int argc, char** argv)
         return 0;
     }
     const bool headless = parser.isSet(headlessOption);
-    if (!headless && !displayGiven(parser.value(platformOption))) {
-        std::fputs(kNoDisplay, stderr);
-        return 2;
-    }
 
     std::unique_ptr<QCoreApplication> app;
     if (headless) {
