@@ -120,8 +120,6 @@ void DisplayDecoder::feed(QByteArrayView data, QList<DisplayEvent>& events)
     for (const char byte : data)
         feedByte(static_cast<unsigned char>(byte));
     m_out = nullptr;
-    // Bytes that arrived with a baud command were clocked in before it was obeyed.
-    m_receiveBaud = m_displayBaud;
 }
 
 DisplayEvent& DisplayDecoder::addEvent(const QString& name, const QString& message,
@@ -161,8 +159,19 @@ void DisplayDecoder::checkSpeed()
     }
 }
 
+void DisplayDecoder::catchUpSpeed(unsigned char byte)
+{
+    if (m_lag == Lag::NextFrame && m_state == State::Idle && byte == STX) {
+        m_lag = Lag::InFrame;
+    } else if (m_lag == Lag::NextFrame || (m_lag == Lag::InFrame && m_state == State::Idle)) {
+        m_lag = Lag::None;
+        m_receiveBaud = m_displayBaud;
+    }
+}
+
 void DisplayDecoder::feedByte(unsigned char byte)
 {
+    catchUpSpeed(byte);
     checkSpeed();
     if (misclocked()) {
         // A display clocked differently cannot find frames or controls in the stream.
@@ -380,6 +389,7 @@ void DisplayDecoder::executeFrame()
             break;
         case CodeBaud:
             m_displayBaud = baudForParam(param);
+            m_lag = Lag::NextFrame;
             break;
         case CodeFraming:
             framingForParam(param, &m_framing);

@@ -79,6 +79,7 @@ private:
     enum class State { Idle, AfterStx, AfterEnq, AfterCode, AwaitEtx, StoreText, Dsp800Sequence };
 
     void feedByte(unsigned char byte);
+    void catchUpSpeed(unsigned char byte);
     bool misclocked() const { return m_pcBaud > 0 && m_pcBaud != m_receiveBaud; }
     void checkSpeed();
     void handleIdle(unsigned char byte);
@@ -98,7 +99,11 @@ private:
     Emulation m_emulation = Emulation::Ztk;
     unsigned char m_charset = PowerOnCharset;
     int m_displayBaud = PowerOnBaud;
-    int m_receiveBaud = PowerOnBaud; // lags m_displayBaud until the current read is done
+    int m_receiveBaud = PowerOnBaud; // lags m_displayBaud, see m_lag
+    // A new speed is obeyed from the next byte, unless a frame follows the baud command straight
+    // on, as the framing command does: that frame was clocked in at the old speed.
+    enum class Lag { None, NextFrame, InFrame };
+    Lag m_lag = Lag::None;
     Framing m_framing;
     QByteArray m_upper;
     QByteArray m_lower;

@@ -177,13 +177,16 @@ private slots:
         QVERIFY(display.start()); // the device path comes first
         const std::tuple<int, QByteArray, QString> steps[] = {
             {9600, frame('C', '3') + "Hi", "emulation(02 05 43 33 03) Hi"},
-            // In the same read as the new speed, so still clocked in at the old one.
-            {9600, frame('B', '7') + frame('P', '1') + hex("02 05"),
-             "display_baud(02 05 42 37 03) display_framing(02 05 50 31 03)"},
-            {9600, "a", "[line speed differs: PC 9600, display 19200] undecoded(02 05) text(61)"},
+            // The frame straight after the new speed was clocked in at the old one, whichever
+            // read it comes in; the byte after it is not.
+            {9600, frame('B', '7'), "display_baud(02 05 42 37 03)"},
+            {9600, frame('P', '1') + "a",
+             "display_framing(02 05 50 31 03) [line speed differs: PC 9600, display 19200] "
+             "text(61)"},
             {9600, "b", "text(62)"},
             {38400, "c", "[line speed differs: PC 38400, display 19200] text(63)"},
-            {19200, "d", "[line speeds agree again: 19200] d"},
+            {19200, "d" + hex("02 05"), "[line speeds agree again: 19200] d"},
+            {9600, "e", "[line speed differs: PC 9600, display 19200] undecoded(02 05) text(65)"},
         };
         for (const auto& [pcBaud, data, expected] : steps) {
             QSerialPort port(display.path());
