@@ -477,10 +477,13 @@ bool TermiosPort::deviceMissing() const
 
 void TermiosPort::release()
 {
-    // What is left would hold the close for the driver's own wait.
-    discardPending();
+    watchWritable(false);
     if (m_fd < 0)
         return;
+    // What is left would hold the close for the driver's own wait. Only then: on a
+    // pseudo-terminal a flush also takes what the far end has not read yet.
+    if (bytesPending() > 0)
+        discardPending();
     ::tcsetattr(m_fd, TCSANOW, &m_found);
     ::ioctl(m_fd, TIOCNXCL);
     ::close(m_fd); // lets go of the advisory lock too
@@ -488,6 +491,8 @@ void TermiosPort::release()
     if (!m_lockFile.isEmpty())
         ::unlink(m_lockFile.constData());
     m_lockFile.clear();
+    m_queue.clear();
+    m_sent = 0;
 }
 
 PortFactory systemPortFactory(PortMap map)
