@@ -30,6 +30,8 @@ using namespace vq::test;
 namespace {
 
 const QString kShow = QStringLiteral("show_demo 02 05 44 08 03");
+// The display put back on the utility's line, 9600 N_8_1.
+const QStringList kBackTo9600{"display_baud 02 05 42 30 03", "display_framing 02 05 50 31 03"};
 
 // Each event as "name BYTES": the bytes are the tables' own, the name what the display made
 // of them.
@@ -39,6 +41,12 @@ QStringList heardAs(const QList<QJsonObject>& events)
     for (const QJsonObject& e : events)
         out << e.value("event").toString() + u' ' + e.value("bytes").toString();
     return out;
+}
+
+// A show ends what a row sends: once it is heard, all before it has arrived.
+bool endsInShow(const QList<QJsonObject>& events)
+{
+    return !events.isEmpty() && events.last().value("event") == QLatin1String("show_demo");
 }
 
 // line: '1' upper, '2' lower.
@@ -115,6 +123,7 @@ private:
         return main()->controls().get<QPushButton>("Command1", index);
     }
     QStringList heard(qsizetype count) { return heardAs(m_display->events(count)); }
+    QStringList heardUntilShow() { return heardAs(m_display->eventsUntil(endsInShow)); }
     bool trigger(const QString& entry)
     {
         QAction* action = main()->menuEntry(entry);
@@ -125,6 +134,7 @@ private:
     bool okDisplaySettings();
     QStringList byTool(QStringList args, qsizetype count = -1, int* exitCode = nullptr,
                        QString* said = nullptr);
+    QStringList displayBackTo9600(int from);
     bool setPcBaud(int option);
     bool startAll();
     void stopAll()
@@ -185,11 +195,8 @@ bool TstWire::startAll()
     m_display = std::make_unique<VirtualDisplay>();
     if (!m_display->start())
         return false;
-    PortMap map;
-    map.devices.insert(1, m_display->path().toLocal8Bit());
-    for (int n = 2; n <= 6; ++n)
-        map.devices.insert(n, "/nonexistent/com" + QByteArray::number(n));
-    m_h = std::make_unique<Harness>(map, Harness::Real);
+    m_h = std::make_unique<Harness>(
+        portMap(m_display->path().toLocal8Bit(), QStringLiteral("/nonexistent")), Harness::Real);
     return QTest::qWaitForWindowExposed(m_h->start());
 }
 
@@ -219,16 +226,18 @@ QStringList TstWire::byTool(QStringList args, qsizetype count, int* exitCode, QS
         *exitCode = ran ? tool.exitCode() : -1;
     if (said)
         *said = QString::fromLocal8Bit(tool.readAll());
-    QStringList got =
-        heardAs(count >= 0 ? m_display->events(count)
-                           : m_display->eventsUntil([](const QList<QJsonObject>& e) {
-                                 return !e.isEmpty() &&
-                                        e.last().value("event") == QLatin1String("show_demo");
-                             }));
+    QStringList got = count >= 0 ? heard(count) : heardUntilShow();
     if (count < 0 && !got.isEmpty())
         got.removeLast();
     click(portButton(0));
     return got;
+}
+
+// vq3360ctl, at `from` baud, puts the display back on 9600 N_8_1: what the display heard.
+QStringList TstWire::displayBackTo9600(int from)
+{
+    return byTool({"--line", QStringLiteral("%1,n,8,1").arg(from), "display-line", "9600", "N,8,1"},
+                  2);
 }
 
 // The PC side's rate as the operator changes it: close the port, "Communication set", pick
@@ -383,10 +392,7 @@ void TstWire::displayLine()
     QCOMPARE(byTool({"display-line", QString::number(baud), line}, 2, &exitCode, &said), expected);
     QCOMPARE(exitCode, line == u"N,8,1" ? 0 : 1);
     if (baud != 9600)
-        QCOMPARE(byTool({"--line", QStringLiteral("%1,n,8,1").arg(baud), "display-line", "9600",
-                         "N,8,1"},
-                        2),
-                 (QStringList{"display_baud 02 05 42 30 03", "display_framing 02 05 50 31 03"}));
+        QCOMPARE(displayBackTo9600(baud), kBackTo9600);
 
     QVERIFY(trigger("numbaudrate"));
     QVERIFY(m_h->ctx().window<FormBaud>());
@@ -407,8 +413,7 @@ void TstWire::displayLine()
     QVERIFY(option(baudOption)->isChecked()); // loaded from the PC side
     click(option(6));
     QVERIFY(okDisplaySettings());
-    QCOMPARE(heard(2),
-             (QStringList{"display_baud 02 05 42 30 03", "display_framing 02 05 50 31 03"}));
+    QCOMPARE(heard(2), kBackTo9600);
     QVERIFY(setPcBaud(6));
     QVERIFY(trigger("numrun"));
     QCOMPARE(heard(1), QStringList{kShow});
@@ -525,10 +530,7 @@ void TstWire::persistentDemo()
     }
     // The show goes last, so whatever the row sent has arrived once it is heard.
     QVERIFY(trigger("numrun"));
-    const QList<QJsonObject> got = m_display->eventsUntil([](const QList<QJsonObject>& events) {
-        return !events.isEmpty() && events.last().value("event") == QLatin1String("show_demo");
-    });
-    QCOMPARE(heardAs(got), expected + QStringList{kShow});
+    QCOMPARE(heardUntilShow(), expected + QStringList{kShow});
 
     QStringList tool;
     for (const Act& act : acts) {
@@ -603,7 +605,8 @@ void TstWire::toolRuns()
     }
     QCOMPARE(all, heard);
     if (args.contains(u"display-line")) // back to the utility's rate
-        QCOMPARE(byTool({"--line", "19200,n,8,1", "display-line", "9600", "N,8,1"}, 2).size(), 2);
+        QCOMPARE(displayBackTo9600(args.value(args.indexOf(u"display-line") + 1).toInt()),
+                 kBackTo9600);
 }
 
 QTEST_MAIN(TstWire)

@@ -15,6 +15,12 @@ struct ShownBox {
     bool operator==(const ShownBox&) const = default;
 };
 
+// The standard box with only OK, under the utility's own title.
+inline ShownBox standardOkBox(const QString& text)
+{
+    return {ShownBox::StandardOk, text, 0, QStringLiteral("VQ3360")};
+}
+
 // Answers boxes from a script and remembers what was shown.
 class ScriptedBoxes : public Boxes {
 public:

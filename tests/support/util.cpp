@@ -1,9 +1,13 @@
 #include "util.h"
 
+#include "app/formall.h"
+
 #include <QDir>
 #include <QElapsedTimer>
 #include <QEventLoop>
+#include <QFile>
 #include <QFileInfo>
+#include <QLabel>
 #include <QTimer>
 #include <sys/resource.h>
 
@@ -43,6 +47,31 @@ int handlesOn(const QString& device)
         count += target == device || target.startsWith(device + QLatin1String(" ("));
     }
     return count;
+}
+
+QString look(Formall* w, const char* name, int index)
+{
+    const auto* l = w->controls().get<QLabel>(name, index);
+    return l->text() + u' ' + l->palette().color(QPalette::WindowText).name();
+}
+
+PortMap portMap(const QByteArray& com1, const QString& absent)
+{
+    PortMap map;
+    map.devices.insert(1, com1);
+    for (int n = 2; n <= 6; ++n)
+        map.devices.insert(
+            n, QFile::encodeName(QDir(absent).filePath(QStringLiteral("com%1").arg(n))));
+    return map;
+}
+
+bool cutToFit(const QString& shown, const QString& whole)
+{
+    if (shown.size() < 2 || !shown.endsWith(u'…'))
+        return false;
+    const QString head = shown.chopped(1);
+    return whole.size() > head.size() && whole.startsWith(head) &&
+           (whole[head.size()] == u' ' || head.endsWith(u'/'));
 }
 
 } // namespace vq::test

@@ -1,11 +1,16 @@
 #pragma once
 
 #include "scriptedboxes.h"
+#include "serial/portmap.h"
 
 #include <QAbstractButton>
 #include <QByteArray>
 #include <QString>
 #include <QTest>
+
+namespace vq {
+class Formall;
+}
 
 namespace vq::test {
 
@@ -39,6 +44,16 @@ inline void typeInto(QWidget* target, const QString& text)
 double busyShare(int ms = 600);
 // Descriptors of this process open on the device, found through /proc.
 int handlesOn(const QString& device);
+
+// A label's text and colour, as the operator reads them: "Close #ff0000".
+QString look(Formall* w, const char* name, int index);
+
+// COM1 on `com1`; COM2 to COM6 on paths in the folder `absent` that nobody creates.
+PortMap portMap(const QByteArray& com1, const QString& absent);
+
+// Whether `shown` is `whole` cut to fit: a head of it, then "…", cut before a blank or after a
+// slash so no word is split.
+bool cutToFit(const QString& shown, const QString& whole);
 
 inline char* toString(const ShownBox& b)
 {
