@@ -251,6 +251,9 @@ private slots:
         const QString vd = QStringLiteral(VQ_VDISPLAY_EXE), app = QStringLiteral(VQ_APP_EXE);
         QTest::newRow("help") << vd << QStringList{"--help"} << true << 0 << "--headless";
         QTest::newRow("version") << vd << QStringList{"--version"} << true << 0 << VQ_VERSION;
+        QTest::newRow("Qt's own options")
+            << vd << QStringList{"-style", "fusion", "-reverse", "--version"} << true << 0
+            << VQ_VERSION;
         QTest::newRow("unknown option")
             << vd << QStringList{"--headless", "--bogus"} << true << 2 << "bogus";
         QTest::newRow("stray argument")
