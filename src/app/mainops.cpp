@@ -1,5 +1,6 @@
 #include "app/mainops.h"
 
+#include "display/emulation.h"
 #include "shared/frame.h"
 
 namespace vq {
@@ -68,7 +69,7 @@ StartupResult runStartup(CommPort& port, Module1& state)
         state.PortNumber = 1;
         port.setCommPort(state.PortNumber);
         result.line = readSettingsLine(port);
-        state.ClearCmd = QByteArray("\x0c", 1);
+        state.ClearCmd = kStartupClear;
     } catch (const CommError&) {
         // Start-up ends early with the port closed and no message.
         if (port.portOpen())
@@ -98,11 +99,6 @@ PressResult pressOpenClose(int index, CommPort& port, Boxes& boxes, QString& las
         result.openClose = StatusText{QStringLiteral("Close"), kRed};
     }
     return result;
-}
-
-QString notSentText(qint64 bytes)
-{
-    return QStringLiteral("%1 bytes were not sent: the display did not take them").arg(bytes);
 }
 
 QString pendingText(qint64 bytes)

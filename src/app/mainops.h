@@ -55,8 +55,6 @@ struct PressResult {
 };
 PressResult pressOpenClose(int index, CommPort& port, Boxes& boxes, QString& lastOpenError);
 
-// What the operator is told of bytes thrown away at a close.
-QString notSentText(qint64 bytes);
 // What the status bar says while bytes wait for a slow line; empty when none do.
 QString pendingText(qint64 bytes);
 

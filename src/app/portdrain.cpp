@@ -15,7 +15,7 @@ constexpr int kShowAfterMs = 300;
 
 qint64 drainBeforeClose(CommPort& port, QWidget* parent)
 {
-    const qint64 total = port.portOpen() ? port.bytesPending() : 0;
+    const qint64 total = port.bytesPending();
     if (total == 0)
         return 0;
     QProgressDialog progress(parent);
@@ -27,16 +27,13 @@ qint64 drainBeforeClose(CommPort& port, QWidget* parent)
     progress.setRange(0, int(std::min<qint64>(total, std::numeric_limits<int>::max())));
     QElapsedTimer waited;
     waited.start();
-    const qint64 dropped = waitForPending(port, [&](qint64 left) {
+    return drainOrDiscard(port, [&](qint64 left) {
         progress.setLabelText(QStringLiteral("Sending to the display: %1 bytes left").arg(left));
         progress.setValue(int(std::min(total - left, qint64(progress.maximum()))));
         if (!progress.isVisible() && waited.elapsed() >= kShowAfterMs)
             progress.show();
         return !progress.wasCanceled();
     });
-    if (dropped > 0)
-        port.discardPending();
-    return dropped;
 }
 
 } // namespace vq

@@ -85,7 +85,7 @@ constexpr Verb kVerbs[] = {{"emulation", 1}, {"reset", 0},       {"display-line"
 Plan planActions(const QStringList& words)
 {
     Plan plan;
-    QByteArray clearCmd("\x0c", 1); // as at start-up, until an emulation is chosen
+    QByteArray clearCmd = kStartupClear;
     const QByteArray prefix = commandHead(code::SelectEmulation);
     const auto fail = [&](const QString& why) {
         plan.actions.clear();
@@ -126,7 +126,7 @@ Plan planActions(const QStringList& words)
                 return fail(QStringLiteral("display-line %1 %2: the display takes 300 to 38400 "
                                            "baud and N,8,1 N,7,1 E,8,1 E,7,1 O,8,1 or O,7,1")
                                 .arg(arg, action.words[2]));
-            action.writes << displayBaudCommand(*rows.baud) << displayFrameCommand(*rows.frame);
+            action.writes << displaySettingsCommands(rows);
             action.lineAfter =
                 LineSettings::parse(QString::fromLatin1(kBaudTexts[*rows.baud]) + u',' +
                                     QString::fromLatin1(kFrameTexts[*rows.frame]));

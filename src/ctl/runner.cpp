@@ -2,6 +2,7 @@
 
 #include "serial/drain.h"
 #include "serial/termiosport.h"
+#include "shared/guardedsend.h"
 
 #include <QElapsedTimer>
 #include <QFile>
@@ -64,18 +65,6 @@ QJsonObject actionJson(const Action& action)
             {QStringLiteral("bytes"), hexBytes(action.writes)}};
 }
 
-// The windows' own words for a failed write.
-QString failure(const CommError& e)
-{
-    return e.number() == err::DeviceUnavailable ? QStringLiteral("Device unavailable!")
-                                                : e.description();
-}
-
-QString notSent(qint64 bytes)
-{
-    return QStringLiteral("%1 bytes were not sent: the display did not take them").arg(bytes);
-}
-
 } // namespace
 
 void printPlan(const Plan& plan, Report report, QTextStream& out)
@@ -109,9 +98,8 @@ bool runPlan(const Plan& plan, const QList<QByteArray>& devices, const LineSetti
                     actionJson(action));
                 if (action.lineAfter) {
                     // The PC side follows once the display has the bytes and has switched.
-                    if (const qint64 left = waitForPending(port)) {
-                        port.discardPending();
-                        why = notSent(left);
+                    if (const qint64 left = drainOrDiscard(port)) {
+                        why = notSentText(left);
                         break;
                     }
                     clock.waitOut(now);
@@ -124,16 +112,14 @@ bool runPlan(const Plan& plan, const QList<QByteArray>& devices, const LineSetti
                 ++sent;
             }
             if (why.isEmpty()) {
-                if (const qint64 left = waitForPending(port)) {
-                    port.discardPending();
-                    why = notSent(left);
-                } else {
+                if (const qint64 left = drainOrDiscard(port))
+                    why = notSentText(left);
+                else
                     clock.waitOut(now); // closing puts back the line as it was found
-                }
             }
             port.setPortOpen(false);
         } catch (const CommError& e) {
-            why = failure(e);
+            why = writeFailureText(e);
         }
         const qsizetype total = plan.actions.size();
         if (why.isEmpty()) {

@@ -30,6 +30,9 @@ inline constexpr std::array<Emulation, 8> kEmulations{{
     {"NUMUTCS", '6', "\x1f"},
 }};
 
+// The clear sequence from start-up until an emulation is chosen.
+inline const QByteArray kStartupClear("\x0c", 1);
+
 // The row of a menu entry, found while compiling.
 consteval std::size_t emulationRow(std::string_view menu)
 {

@@ -25,7 +25,7 @@ public:
     // One whole command per call; every byte goes out as is, in order, however slow the line.
     virtual void output(const QByteArray& bytes) = 0;
 
-    // Bytes written that have not left yet: a slow or stopped line keeps them.
+    // Bytes written that have not left yet: a slow or stopped line keeps them. None once closed.
     virtual qint64 bytesPending() const { return 0; }
     // Throws them away, so the next close does not wait for them.
     virtual void discardPending() {}

@@ -10,9 +10,9 @@ namespace {
 constexpr int kLookMs = 10;
 } // namespace
 
-qint64 waitForPending(CommPort& port, const std::function<bool(qint64)>& look)
+qint64 drainOrDiscard(CommPort& port, const std::function<bool(qint64)>& look)
 {
-    const qint64 total = port.portOpen() ? port.bytesPending() : 0;
+    const qint64 total = port.bytesPending();
     if (total == 0)
         return 0;
     const auto line = LineSettings::parse(port.settings());
@@ -20,13 +20,21 @@ qint64 waitForPending(CommPort& port, const std::function<bool(qint64)>& look)
     QEventLoop loop;
     QTimer tick;
     QObject::connect(&tick, &QTimer::timeout, &loop, [&] {
-        const qint64 left = port.portOpen() ? port.bytesPending() : 0;
+        const qint64 left = port.bytesPending();
         if (left == 0 || deadline.hasExpired() || (look && !look(left)))
             loop.quit();
     });
     tick.start(kLookMs);
     loop.exec();
-    return port.portOpen() ? port.bytesPending() : 0;
+    const qint64 left = port.bytesPending();
+    if (left > 0)
+        port.discardPending();
+    return left;
+}
+
+QString notSentText(qint64 bytes)
+{
+    return QStringLiteral("%1 bytes were not sent: the display did not take them").arg(bytes);
 }
 
 } // namespace vq

@@ -4,14 +4,17 @@
 
 namespace vq {
 
-void reportWriteFailure(Boxes& boxes, const CommError& error)
+QString writeFailureText(const CommError& error)
 {
     if (error.number() == err::DeviceUnavailable)
-        boxes.ShowMessage(QStringLiteral("Device unavailable!"), 4, QStringLiteral("Error"));
-    else if (error.number() == err::PortNotOpen)
-        boxes.ShowMessage(kPortNotOpen, 4, kMessageTitle);
-    else
-        boxes.ShowMessage(error.description(), 4, QStringLiteral("Error"));
+        return QStringLiteral("Device unavailable!");
+    return error.number() == err::PortNotOpen ? kPortNotOpen : error.description();
+}
+
+void reportWriteFailure(Boxes& boxes, const CommError& error)
+{
+    boxes.ShowMessage(writeFailureText(error), 4,
+                      error.number() == err::PortNotOpen ? kMessageTitle : QStringLiteral("Error"));
 }
 
 bool portOpenOrRefuse(CommPort& port, Boxes& boxes, const QString& refusalText)

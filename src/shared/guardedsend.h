@@ -11,8 +11,11 @@ namespace vq {
 inline const QString kPortNotOpen = QStringLiteral("Port not open...,please open the port first");
 inline const QString kMessageTitle = QStringLiteral("message");
 
-// Tells the operator why a write failed: the device went away, the port closed meanwhile,
-// or whatever the port said.
+// Why a write failed, in the operator's words: the device went away, the port closed
+// meanwhile, or whatever the port said.
+QString writeFailureText(const CommError& error);
+
+// Tells the operator, in a box, why a write failed.
 void reportWriteFailure(Boxes& boxes, const CommError& error);
 
 // The menu entries' refusal: true when the port is open, otherwise refuses with refusalText.
