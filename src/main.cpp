@@ -79,7 +79,7 @@ int main(int argc, char** argv)
         if (auto* main = static_cast<vq::Formall*>(ctx.mainWindow()))
             main->endOnSignal();
         else
-            QCoreApplication::exit(0);
+            ctx.endProcess();
     });
     ctx.showMainWindow();
     return app.exec();

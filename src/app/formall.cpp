@@ -2,6 +2,7 @@
 
 #include "app/portdrain.h"
 #include "dialogs/formabout.h"
+#include "serial/drain.h"
 #include "shared/appcontext.h"
 
 #include <cstdio>
@@ -245,9 +246,7 @@ void Formall::showPortLost()
 
 void Formall::Command2_Click()
 {
-    drainTelling();
-    if (m_comm1->portOpen())
-        m_comm1->setPortOpen(false);
+    Form_Unload();
     m_ctx.endProcess();
 }
 
@@ -261,23 +260,27 @@ void Formall::Form_Unload()
 void Formall::endOnSignal()
 {
     // Nobody may be at the screen to answer a box: the word goes to the terminal.
-    if (const qint64 dropped = drainBeforeClose(*m_comm1, this))
-        std::fprintf(stderr, "vq3360: %s\n", qPrintable(notSentText(dropped)));
+    drainTelling(false);
     if (m_comm1->portOpen())
         m_comm1->setPortOpen(false);
     m_ctx.endProcess();
 }
 
-void Formall::drainTelling()
+void Formall::drainTelling(bool inBox)
 {
-    if (const qint64 dropped = drainBeforeClose(*m_comm1, this))
+    const qint64 dropped = drainBeforeClose(*m_comm1, this);
+    if (dropped == 0)
+        return;
+    if (inBox)
         m_ctx.boxes().standardOk(notSentText(dropped), kAppTitle);
+    else
+        std::fprintf(stderr, "vq3360: %s\n", qPrintable(notSentText(dropped)));
 }
 
 // A typed key is gone before the first tick; only a queue that lasts is shown.
 void Formall::showPending()
 {
-    const QString text = pendingText(m_comm1->portOpen() ? m_comm1->bytesPending() : 0);
+    const QString text = pendingText(m_comm1->bytesPending());
     if (text.isEmpty()) {
         m_pendingTick.stop();
         statusBar()->clearMessage();

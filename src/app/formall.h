@@ -65,7 +65,8 @@ private:
     void applyStatus(QWidget* label, const StatusText& status);
     void applyPortRow(int n, const StatusText& status);
     void showPortLost();
-    void drainTelling();
+    // Drains before a close and tells, in a box or on the terminal, what did not go.
+    void drainTelling(bool inBox = true);
     void showPending();
 
     AppContext& m_ctx;

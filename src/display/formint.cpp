@@ -107,7 +107,7 @@ void FormInt::Form_Load()
 void FormInt::CmdOk_Click()
 {
     const int option = charsetOkOption(selectedOption());
-    m_controls.options()->button(option - 1)->setChecked(true);
+    checkRow(m_controls.options(), option - 1);
     if (guardedSend(m_ctx.port(), m_ctx.boxes(), charsetCommand(option)))
         close();
 }

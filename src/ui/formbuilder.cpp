@@ -68,8 +68,13 @@ std::optional<int> checkedRow(const QButtonGroup* group)
 
 void checkRow(QButtonGroup* group, std::optional<int> row)
 {
-    if (row)
-        group->button(*row)->setChecked(true);
+    if (!row)
+        return;
+    // A choice table longer than its option group is a slip in the tables, caught in debug.
+    QAbstractButton* option = group->button(*row);
+    Q_ASSERT(option);
+    if (option)
+        option->setChecked(true);
 }
 
 double screenDpi()
@@ -281,7 +286,9 @@ void nameByLabel(const FormControls& built, const ControlDef& c)
 {
     const QString key = QString::fromUtf8(c.label);
     QWidget* target = built.widget(QString::fromUtf8(c.name), c.index);
-    auto* label = built.get<QLabel>(key) ? built.get<QLabel>(key) : built.get<QLabel>(key, c.index);
+    auto* label = built.get<QLabel>(key);
+    if (!label)
+        label = built.get<QLabel>(key, c.index);
     Q_ASSERT(target && label);
     const QString name = nameFromCaption(label->text());
     if (qobject_cast<QLabel*>(target)) {
