@@ -2,9 +2,10 @@
 // pseudo-terminals, each read by a thread as a display would, against a bare write() of the
 // same bytes and tcdrain() on the same pseudo-terminals.
 //
-// bench_ctl PROGRAM [--rounds N]; prints RESULT lines for scripts/bench.sh.
+// bench_ctl PROGRAM [--rounds N]; prints RESULT lines for scripts/bench.sh, per display.
 
-#include <algorithm>
+#include "stats.h"
+
 #include <atomic>
 #include <cstdio>
 #include <cstdlib>
@@ -23,6 +24,9 @@
 extern char** environ;
 
 namespace {
+
+using vq::bench::Stats;
+using vq::bench::stats;
 
 double nowMs()
 {
@@ -87,8 +91,7 @@ double bareRun(const std::vector<Display*>& displays, const std::string& bytes)
     return nowMs() - start;
 }
 
-double toolRun(const char* program, const std::vector<Display*>& displays,
-               const std::string& text)
+double toolRun(const char* program, const std::vector<Display*>& displays, const std::string& text)
 {
     std::vector<std::string> args{program};
     for (const Display* d : displays) {
@@ -123,17 +126,6 @@ double toolRun(const char* program, const std::vector<Display*>& displays,
     return took;
 }
 
-struct Stats {
-    double median, min, max;
-};
-
-Stats stats(std::vector<double> v)
-{
-    std::sort(v.begin(), v.end());
-    const std::size_t n = v.size();
-    return {n % 2 ? v[n / 2] : (v[n / 2 - 1] + v[n / 2]) / 2, v.front(), v.back()};
-}
-
 } // namespace
 
 int main(int argc, char** argv)
@@ -158,11 +150,15 @@ int main(int argc, char** argv)
             bare.push_back(bareRun(used, bytes));
             tool.push_back(toolRun(argv[1], used, text));
         }
+        // Per display, so one and three displays compare directly; three decimals keep the
+        // bare run's fraction of a millisecond.
+        const double n = double(count);
         const Stats t = stats(tool), b = stats(bare);
-        // The line time at the tool's default 9600 baud, ten bits a byte, for every device.
-        const double line = count * bytes.size() * 10 * 1000.0 / 9600;
-        std::printf("RESULT\tctl%zu\tms\t%.1f\t%.1f\t%.1f\t%.1f\t%.1f\t%.1f\t%d\t%.1f\n", count,
-                    t.median, t.min, t.max, b.median, b.min, b.max, rounds, line);
+        // The line time of one display at the tool's default 9600 baud, ten bits a byte.
+        const double line = bytes.size() * 10 * 1000.0 / 9600;
+        std::printf("RESULT\tctl%zu\tms\t%.3f\t%.3f\t%.3f\t%.3f\t%.3f\t%.3f\t%d\t%.3f\n", count,
+                    t.median / n, t.min / n, t.max / n, b.median / n, b.min / n, b.max / n, rounds,
+                    line);
         std::fflush(stdout);
     }
     return 0;

@@ -7,6 +7,8 @@
 // bench_startup [--rounds N] [--settle-ms N] UTILITY MINIMAL
 // UTILITY starts with COM1 and COM2 on pseudo-terminals and COM3 to COM6 on missing paths.
 
+#include "stats.h"
+
 #include <xcb/xcb.h>
 #include <xcb/xcbext.h>
 
@@ -31,6 +33,9 @@
 extern char** environ;
 
 namespace {
+
+using vq::bench::Stats;
+using vq::bench::stats;
 
 using Nanos = std::int64_t;
 
@@ -302,18 +307,6 @@ bool runOnce(XWatch& x, const std::vector<std::string>& argv, int settleMs, Samp
     out.width = shown.width;
     out.height = shown.height;
     return kib > 0;
-}
-
-struct Stats {
-    double median = 0, min = 0, max = 0;
-};
-
-Stats stats(std::vector<double> v)
-{
-    std::sort(v.begin(), v.end());
-    const std::size_t n = v.size();
-    const double median = n % 2 ? v[n / 2] : (v[n / 2 - 1] + v[n / 2]) / 2;
-    return {median, v.front(), v.back()};
 }
 
 void report(const char* figure, const char* unit, const std::vector<double>& utility,

@@ -5,6 +5,8 @@
 //
 // bench_wire [--rounds N] [--bursts N]; prints RESULT lines for scripts/bench.sh.
 
+#include "stats.h"
+
 #include "app/formall.h"
 #include "demo/datasave.h"
 #include "display/emulation.h"
@@ -32,6 +34,9 @@
 #include <vector>
 
 namespace {
+
+using vq::bench::Stats;
+using vq::bench::stats;
 
 using Nanos = std::int64_t;
 
@@ -156,18 +161,6 @@ private:
 bool writeAll(int fd, const char* data, std::size_t size)
 {
     return ::write(fd, data, size) == ssize_t(size);
-}
-
-struct Stats {
-    double median = 0, min = 0, max = 0;
-};
-
-Stats stats(std::vector<double> v)
-{
-    std::sort(v.begin(), v.end());
-    const std::size_t n = v.size();
-    const double median = n % 2 ? v[n / 2] : (v[n / 2 - 1] + v[n / 2]) / 2;
-    return {median, v.front(), v.back()};
 }
 
 void report(const char* figure, const std::vector<double>& utility, const std::vector<double>& bare)

@@ -84,7 +84,6 @@ BEGIN {
 }
 $1 == "RESULT" {
     f = $2; unit = $3; med = $4; base = $7
-    if (f == "ctl3") { med /= 3; $5 /= 3; $6 /= 3; base /= 3; $11 /= 3 }
     ratio = base > 0 ? med / base : 0
     if (f == "key" || f == "command") met = ratio <= 2 && med < 1000
     else if (f == "burst") met = med < 1040
