@@ -6,8 +6,7 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 bash scripts/deps.sh build package
 dir=build-package
-cmake -S . -B "$dir" -G Ninja -DCMAKE_BUILD_TYPE=Release -DBUILD_TESTING=OFF >/dev/null
-cmake --build "$dir" --parallel "$(nproc)"
+bash scripts/build.sh "$dir" Release -DBUILD_TESTING=OFF
 rm -f "$dir"/vq3360_*.deb
 (cd "$dir" && cpack -G DEB)
 ls "$dir"/vq3360_*.deb

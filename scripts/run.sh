@@ -8,8 +8,7 @@ purposes=(build run)
 [ -z "${DISPLAY:-}${WAYLAND_DISPLAY:-}" ] && purposes+=(xserver)
 bash scripts/deps.sh "${purposes[@]}"
 # Only the two programs: the tests are built by scripts/test.sh, in its own folders.
-cmake -S . -B build-release -G Ninja -DCMAKE_BUILD_TYPE=Release -DBUILD_TESTING=OFF >/dev/null
-cmake --build build-release --parallel "$(nproc)" --target vq3360 vq3360-virtual-display
+bash scripts/build.sh build-release Release -DBUILD_TESTING=OFF -- vq3360 vq3360-virtual-display
 bin=build-release
 
 if [ -z "${DISPLAY:-}${WAYLAND_DISPLAY:-}" ]; then
