@@ -56,6 +56,16 @@ std::optional<int> findName(const QString& given, const auto& names)
     return std::nullopt;
 }
 
+// The names in order, `between` them and `last` before the last one.
+QString listed(const auto& names, const QString& between, const QString& last)
+{
+    QStringList all;
+    for (const char* name : names)
+        all << QString::fromLatin1(name);
+    const QString tail = all.takeLast();
+    return all.join(between) + last + tail;
+}
+
 // "\r" is Enter and "\b" Backspace, as typed in the interactive window; "\\" a backslash.
 QString unescaped(const QString& text)
 {
@@ -111,9 +121,9 @@ Plan planActions(const QStringList& words)
         if (name == u"emulation") {
             const auto row = findName(arg, kEmulationNames);
             if (!row)
-                return fail(QStringLiteral("emulation %1: not one of ZTK, DSP800, ESC/POS, "
-                                           "ADM788, ADM787, AEDEX, UTC/P, UTC/S")
-                                .arg(arg));
+                return fail(QStringLiteral("emulation %1: not one of %2")
+                                .arg(arg, listed(kEmulationNames, QStringLiteral(", "),
+                                                 QStringLiteral(", "))));
             const Emulation& e = kEmulations[size_t(*row)];
             action.writes << displayCommand(prefix, e.mode);
             clearCmd = QByteArray(e.clear.data(), qsizetype(e.clear.size()));
@@ -123,9 +133,11 @@ Plan planActions(const QStringList& words)
             const LineChoices rows =
                 preselectLine(arg, action.words[2].toUpper().replace(u'_', u','));
             if (!rows.baud || !rows.frame)
-                return fail(QStringLiteral("display-line %1 %2: the display takes 300 to 38400 "
-                                           "baud and N,8,1 N,7,1 E,8,1 E,7,1 O,8,1 or O,7,1")
-                                .arg(arg, action.words[2]));
+                return fail(
+                    QStringLiteral("display-line %1 %2: the display takes %3 to %4 baud and %5")
+                        .arg(arg, action.words[2], QString::fromLatin1(kBaudTexts.front()),
+                             QString::fromLatin1(kBaudTexts.back()),
+                             listed(kFrameTexts, QStringLiteral(" "), QStringLiteral(" or "))));
             action.writes << displaySettingsCommands(rows);
             action.lineAfter =
                 LineSettings::parse(QString::fromLatin1(kBaudTexts[*rows.baud]) + u',' +
@@ -192,8 +204,7 @@ QString actionsHelp()
     }
     return QStringLiteral(
                "Actions, in the order given:\n"
-               "  emulation NAME       ZTK, DSP800, ESC/POS, ADM788, ADM787, AEDEX, UTC/P or "
-               "UTC/S\n"
+               "  emulation NAME       %2\n"
                "  reset                the display's settings to their defaults\n"
                "  display-line BAUD FRAMING\n"
                "                       the display's own line: BAUD 300 to 38400, FRAMING N,8,1\n"
@@ -211,7 +222,8 @@ QString actionsHelp()
                "  clear                the clear sequence of the last emulation chosen, then CR\n"
                "Names take any case; dots, spaces, dashes and slashes may be left out.\n"
                "A character beyond Latin-1 goes out as ?.\n")
-        .arg(charsets.trimmed());
+        .arg(charsets.trimmed(),
+             listed(kEmulationNames, QStringLiteral(", "), QStringLiteral(" or ")));
 }
 
 QString hexBytes(const QList<QByteArray>& writes)
