@@ -27,6 +27,9 @@ bool setCustomSpeed(int fd, int baud);
 
 namespace {
 
+// How long a change of settings may wait for bytes still going out, in milliseconds.
+constexpr qint64 kSettingsWaitMs = 500;
+
 // Paths are bytes: a name that is not valid text still opens, and messages show it as best
 // they can.
 QString shown(const QByteArray& path)
@@ -313,6 +316,18 @@ void TermiosPort::applyDeviceSettings(const LineSettings& settings)
     // A device already lost takes nothing; the next write reports it.
     if (m_fd < 0)
         return;
+    // Bytes on their way would go out at the new settings, garbled: they leave first when that
+    // takes a moment, and the change is refused while they cannot.
+    if (const qint64 pending = bytesPending()) {
+        if (const qint64 needs = m_applied.lineTimeMs(pending); needs <= kSettingsWaitMs)
+            sendWithin(QDeadlineTimer(needs + kSettingsWaitMs));
+        if (const qint64 left = bytesPending())
+            throw CommError(err::SettingsRefused,
+                            QStringLiteral("%1 is still sending %2 bytes at %3. Choose the "
+                                           "settings again once they have gone.")
+                                .arg(portLabel(m_port, m_location), QString::number(left),
+                                     m_applied.toString()));
+    }
     try {
         configure(settings);
     } catch (const CommError&) {
@@ -355,7 +370,8 @@ void TermiosPort::configure(const LineSettings& settings)
         ::cfsetispeed(&t, speed);
         ::cfsetospeed(&t, speed);
     }
-    if (::tcsetattr(m_fd, TCSANOW, &t) != 0 ||
+    // After what the driver still holds, which would be garbled at a new speed.
+    if (::tcsetattr(m_fd, TCSADRAIN, &t) != 0 ||
         (speed == B0 && !setCustomSpeed(m_fd, settings.baud)))
         throw refuse(QString::fromLocal8Bit(std::strerror(errno)));
     // Some drivers drop framing they cannot do and still report success: read it back.
@@ -449,8 +465,14 @@ void TermiosPort::closeDevice(bool drain)
         return;
     // The windows wait with a progress dialog; this wait is for closes without one (the port
     // destroyed), bounded all the same by the time the bytes need on the line.
-    const QDeadlineTimer deadline(drain ? m_applied.drainBoundMs(bytesPending()) : 0);
-    while (drain && bytesPending() > 0 && !deadline.hasExpired()) {
+    if (drain)
+        sendWithin(QDeadlineTimer(m_applied.drainBoundMs(bytesPending())));
+    release();
+}
+
+void TermiosPort::sendWithin(const QDeadlineTimer& deadline)
+{
+    while (bytesPending() > 0 && !deadline.hasExpired()) {
         if (m_sent == m_queue.size()) {
             ::usleep(5000); // only the driver's queue is left, and it says nothing when empty
             continue;
@@ -460,7 +482,6 @@ void TermiosPort::closeDevice(bool drain)
         if ((p.revents & (POLLHUP | POLLERR)) || !writeQueued())
             break;
     }
-    release();
 }
 
 bool TermiosPort::deviceMissing() const
@@ -484,7 +505,8 @@ void TermiosPort::release()
     // pseudo-terminal a flush also takes what the far end has not read yet.
     if (bytesPending() > 0)
         discardPending();
-    ::tcsetattr(m_fd, TCSANOW, &m_found);
+    // After what a UART's own buffer still holds, so its last bytes keep the line's speed.
+    ::tcsetattr(m_fd, TCSADRAIN, &m_found);
     ::ioctl(m_fd, TIOCNXCL);
     ::close(m_fd); // lets go of the advisory lock too
     m_fd = -1;

@@ -8,6 +8,7 @@
 #include <sys/types.h>
 #include <termios.h>
 
+class QDeadlineTimer;
 class QSocketNotifier;
 
 namespace vq {
@@ -37,6 +38,8 @@ protected:
 
 private:
     void configure(const LineSettings& settings);
+    // Writes what waits as the line takes it, until none is left or the deadline passes.
+    void sendWithin(const QDeadlineTimer& deadline);
     // Writes what the driver takes now; false when the device has gone.
     bool writeQueued();
     void onWritable();

@@ -490,6 +490,7 @@ void TstPort::slowLine_data()
     QTest::newRow("20,000 bytes, then Show demo") << 20000 << "numrun" << false;
     QTest::newRow("1 MiB, then a key") << (1 << 20) << "key" << false;
     QTest::newRow("stopped line, then AD&M787") << 20000 << "NUMADM787" << true;
+    QTest::newRow("stopped line, then other settings") << 20000 << "settings" << true;
 }
 
 // A line that takes bytes slowly is not a device gone: they wait in order, the operator sees
@@ -508,7 +509,17 @@ void TstPort::slowLine()
     const QByteArray stored = pattern(size);
     w->Comm1().output(stored);
     QByteArray command = kAdm787;
-    if (then == u"key") {
+    if (then == u"settings") {
+        // What waits would go out garbled at another speed: refused, the line as it was.
+        const CommError e = failureOf([&] { w->Comm1().setSettings("19200,n,8,1"); });
+        QCOMPARE(e.number(), int(err::SettingsRefused));
+        QVERIFY2(e.description().contains(u"still sending"), qPrintable(e.description()));
+        QCOMPARE(w->Comm1().settings(), QStringLiteral("9600,n,8,1"));
+        termios tio{};
+        QCOMPARE(::tcgetattr(pty.slave(), &tio), 0);
+        QCOMPARE(::cfgetospeed(&tio), speed_t(B9600));
+        command.clear();
+    } else if (then == u"key") {
         typeInto(DATASAVE::showDemo(rig.h->ctx())->findChild<QPlainTextEdit*>("keyin"), "k");
         command = "k";
     } else {
