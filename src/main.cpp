@@ -1,6 +1,9 @@
 #include "app/commandline.h"
 #include "app/formall.h"
-#include "app/termination.h"
+#include "app/virtualdisplay.h"
+#include "cli/arguments.h"
+#include "cli/startup.h"
+#include "cli/termination.h"
 #include "dialogs/widgetboxes.h"
 #include "serial/portlist.h"
 #include "serial/termiosport.h"
@@ -10,6 +13,7 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <optional>
 #include <QApplication>
 
 namespace {
@@ -17,27 +21,13 @@ namespace {
 const char kNoDisplay[] = "vq3360: no display to show the windows on. Run it in a desktop "
                           "session, or without one with -platform offscreen or under xvfb-run.\n";
 
-// Qt aborts with a page of plugin text when its display cannot be reached; one line is enough.
-QtMessageHandler g_qtHandler = nullptr;
-void whileStarting(QtMsgType type, const QMessageLogContext& context, const QString& text)
-{
-    if (type == QtFatalMsg) {
-        std::fputs(kNoDisplay, stderr);
-        std::_Exit(2);
-    }
-    if (!QByteArray(context.category).startsWith("qt.qpa"))
-        g_qtHandler(type, context, text);
-}
-
 } // namespace
 
 int main(int argc, char** argv)
 {
     // Read our own options before Qt starts, so a bad one fails before any window.
-    QList<QByteArray> args;
-    for (int i = 1; i < argc; ++i)
-        args << QByteArray(argv[i]);
-    const vq::CommandLine options = vq::parseCommandLine(args);
+    vq::cli::ensureStandardStreams();
+    const vq::CommandLine options = vq::parseCommandLine(vq::cli::rawArguments(argc, argv));
     if (!options.error.isEmpty()) {
         std::fprintf(stderr, "vq3360: %s\nTry --help.\n", qPrintable(options.error));
         return 2;
@@ -51,9 +41,23 @@ int main(int argc, char** argv)
         return 0;
     }
     if (options.listPorts) {
-        std::fputs(qPrintable(vq::portListText(vq::systemPorts())), stdout);
+        const QList<vq::PortInfo> ports = vq::systemPorts();
+        std::fputs(qPrintable(vq::portListText(ports, vq::numberPorts(ports, options.map))),
+                   stdout);
         return 0;
     }
+    vq::PortMap map = options.map;
+    vq::VirtualDisplayProcess display;
+    if (options.virtualDisplay) {
+        QString error;
+        map.devices.insert(1, display.start(options.qtArgs, &error));
+        if (!error.isEmpty()) {
+            std::fprintf(stderr, "vq3360: %s\n", qPrintable(error));
+            return 1;
+        }
+    }
+    // COM numbers for the ports the machine has; nothing is kept for the next start.
+    map = vq::numberPorts(vq::systemPorts(), map);
     // Only the window system's own options reach Qt.
     QList<QByteArray> qtArgs{QByteArray(argv[0])};
     qtArgs << options.qtArgs;
@@ -62,9 +66,10 @@ int main(int argc, char** argv)
         qtArgv.push_back(a.data());
     qtArgv.push_back(nullptr);
     int qtArgc = int(qtArgs.size());
-    g_qtHandler = qInstallMessageHandler(whileStarting);
+    std::optional<vq::cli::StartupGuard> starting(std::in_place, kNoDisplay);
     QApplication app(qtArgc, qtArgv.data());
-    qInstallMessageHandler(g_qtHandler);
+    starting.reset();
+    vq::cli::stampLogLines();
     QApplication::setApplicationVersion(QStringLiteral(VQ_VERSION));
     QApplication::setDesktopFileName(QStringLiteral(VQ_APP_ID));
     QApplication::setWindowIcon(vq::appIcon());
@@ -73,9 +78,9 @@ int main(int argc, char** argv)
     vq::Module1 state;
     vq::WidgetBoxes boxes(state);
     // "End" leaves windows open: the context closes them as it goes, the port draining last.
-    vq::AppContext ctx(state, boxes, vq::systemPortFactory(options.map),
+    vq::AppContext ctx(state, boxes, vq::systemPortFactory(map),
                        [](vq::AppContext& c) { return new vq::Formall(c); });
-    const vq::TerminationSignals termination([&ctx](int) {
+    const vq::cli::TerminationSignals termination([&ctx](int) {
         if (auto* main = static_cast<vq::Formall*>(ctx.mainWindow()))
             main->endOnSignal();
         else

@@ -10,11 +10,12 @@ namespace vq {
 
 // What the utility was asked to do from its command line.
 struct CommandLine {
-    PortMap map;
+    PortMap map;              // the COM numbers given by hand
     QList<QByteArray> qtArgs; // the window system's own options, passed on to it
     bool help = false;
     bool version = false;
     bool listPorts = false;
+    bool virtualDisplay = false;
     QString error; // one line naming the bad argument, without the program name; empty if none
 };
 

@@ -2,8 +2,10 @@
 
 #include "app/portdrain.h"
 #include "dialogs/formabout.h"
+#include "display/emulation.h"
 #include "serial/drain.h"
 #include "shared/appcontext.h"
+#include "shared/guardedsend.h"
 
 #include <cstdio>
 #include <QAction>
@@ -89,37 +91,44 @@ struct MenuEntry {
     const char* name;
     const char* caption;
     const char* parent; // null for the menu bar
-    void (Formall::*handler)();
+    bool submenu = false;
 };
 
+// In display order. A leaf's handler is its name and _Click.
 // clang-format off
 const MenuEntry kMenu[] = {
-    {"numsetting", "Display setting", nullptr, nullptr},
-    {"numemu", "&Emulation mode", "numsetting", nullptr},
-    {"numZtk", "Z&TK", "numemu", &Formall::numZtk_Click},
-    {"NUMDSP800", "&DSP800", "numemu", &Formall::NUMDSP800_Click},
-    {"NUMPOS", "ESC/&POS", "numemu", &Formall::NUMPOS_Click},
-    {"NUMADM788", "A&DM788", "numemu", &Formall::NUMADM788_Click},
-    {"NUMADM787", "AD&M787", "numemu", &Formall::NUMADM787_Click},
-    {"NUMAEDEX", "AEDE&X", "numemu", &Formall::NUMAEDEX_Click},
-    {"NUMUTCP", "UTC/&P", "numemu", &Formall::NUMUTCP_Click},
-    {"NUMUTCS", "UTC/&S", "numemu", &Formall::NUMUTCS_Click},
-    {"numpara", "&Communication parameters", "numsetting", nullptr},
-    {"numcomm", "&Communication set", "numpara", &Formall::numcomm_Click},
-    {"numbaudrate", "&Display set", "numpara", &Formall::numbaudrate_Click},
-    {"numinterset", "International character &set", "numsetting", &Formall::numinterset_Click},
-    {"numall", "&Reset  pole display settings to default", "numsetting", &Formall::numall_Click},
-    {"numdemo", "&Persistent Demo ", nullptr, nullptr},
-    {"numrun", "&Show demo  message on display", "numdemo", &Formall::numrun_Click},
-    {"numsave", "Specify &upper line demo message", "numdemo", &Formall::numsave_Click},
-    {"numlow", "Specify &lower line demo message", "numdemo", &Formall::numlow_Click},
-    {"numupperline", "clear &upper line data message", "numdemo", &Formall::numupperline_Click},
-    {"numlowerline", "clear &lower line data messsage", "numdemo", &Formall::numlowerline_Click},
-    {"numinact", "&Interactive display demonstration", nullptr, nullptr},
-    {"numedmo", "Interactive &Demo", "numinact", &Formall::numedmo_Click},
-    {"numabout", "About", nullptr, &Formall::numabout_Click},
+    {"numsetting", "Display setting", nullptr, true},
+    {"numemu", "&Emulation mode", "numsetting", true}, // its entries are the emulations' rows
+    {"numpara", "&Communication parameters", "numsetting", true},
+    {"numcomm", "&Communication set", "numpara"},
+    {"numbaudrate", "&Display set", "numpara"},
+    {"numinterset", "International character &set", "numsetting"},
+    {"numall", "&Reset  pole display settings to default", "numsetting"},
+    {"numdemo", "&Persistent Demo ", nullptr, true},
+    {"numrun", "&Show demo  message on display", "numdemo"},
+    {"numsave", "Specify &upper line demo message", "numdemo"},
+    {"numlow", "Specify &lower line demo message", "numdemo"},
+    {"numupperline", "clear &upper line data message", "numdemo"},
+    {"numlowerline", "clear &lower line data messsage", "numdemo"},
+    {"numinact", "&Interactive display demonstration", nullptr, true},
+    {"numedmo", "Interactive &Demo", "numinact"},
+    {"numabout", "About", nullptr},
 };
 // clang-format on
+
+// The whole tree in display order, the emulation rows in their place.
+QList<MenuEntry> menuTree()
+{
+    QList<MenuEntry> tree;
+    for (const MenuEntry& e : kMenu) {
+        tree << e;
+        if (QByteArrayView(e.name) == "numemu") {
+            for (const Emulation& row : kEmulations)
+                tree << MenuEntry{row.menu.data(), row.caption.data(), "numemu"};
+        }
+    }
+    return tree;
+}
 
 } // namespace
 
@@ -149,13 +158,15 @@ Formall::Formall(AppContext& ctx) : m_ctx(ctx), m_comm1(ctx.makePort())
     for (int i = 0; i <= 4; ++i)
         connect(m_controls.get<ClickLabel>("Label7", i), &ClickLabel::clicked, this,
                 [this, i] { Label7_Click(i); });
-    if (auto* core = dynamic_cast<CommPortCore*>(m_comm1.get())) {
-        core->setOnLost([this] { showPortLost(); });
-        core->setOnPending([this] {
-            if (!m_pendingTick.isActive())
-                m_pendingTick.start();
-        });
-    }
+    m_comm1->setOnLost([this](qint64 dropped, bool atWrite) {
+        // After the handler that found it has told its failure, never inside the port's own call.
+        QTimer::singleShot(0, this, [this, dropped, atWrite] { showPortLost(dropped, atWrite); });
+        applyStatus(m_controls.widget("Label7", 1), StatusText{QStringLiteral("Close"), kRed});
+    });
+    m_comm1->setOnPending([this] {
+        if (!m_pendingTick.isActive())
+            m_pendingTick.start();
+    });
     m_ctx.setMainPort(m_comm1.get());
 
     Form_Load();
@@ -169,17 +180,20 @@ Formall::~Formall()
 void Formall::buildMenus()
 {
     QHash<QString, QMenu*> menus;
-    for (const MenuEntry& e : kMenu) {
+    for (const MenuEntry& e : menuTree()) {
         const QString caption = QString::fromUtf8(e.caption);
         QMenu* parent = e.parent ? menus.value(QString::fromUtf8(e.parent)) : nullptr;
         QAction* action = nullptr;
-        if (!e.handler) {
+        if (e.submenu) {
             QMenu* menu = parent ? parent->addMenu(caption) : menuBar()->addMenu(caption);
             menus.insert(QString::fromUtf8(e.name), menu);
             action = menu->menuAction();
         } else {
             action = parent ? parent->addAction(caption) : menuBar()->addAction(caption);
-            connect(action, &QAction::triggered, this, e.handler);
+            const QByteArray handler = QByteArray("1") + e.name + "_Click()"; // as SLOT() spells it
+            [[maybe_unused]] const bool wired =
+                connect(action, SIGNAL(triggered()), this, handler.constData());
+            Q_ASSERT(wired);
         }
         action->setObjectName(QString::fromUtf8(e.name));
         m_menu.insert(QString::fromUtf8(e.name), action);
@@ -238,10 +252,14 @@ void Formall::Command1_Click(int index)
         applyStatus(m_controls.widget("Label7", 1), *result.openClose);
 }
 
-// The port was closed by a fault, so the line must not keep claiming it is open.
-void Formall::showPortLost()
+// The port was closed by a fault, so the line must not keep claiming it is open; a loss no
+// write ran into is told here, and what it took along is counted either way.
+void Formall::showPortLost(qint64 dropped, bool atWrite)
 {
-    applyStatus(m_controls.widget("Label7", 1), StatusText{QStringLiteral("Close"), kRed});
+    if (!atWrite)
+        reportWriteFailure(m_ctx.boxes(), CommError(err::DeviceUnavailable, QString()));
+    if (dropped > 0)
+        m_ctx.boxes().standardOk(notSentText(dropped), kAppTitle);
 }
 
 void Formall::Command2_Click()

@@ -13,6 +13,7 @@ class QAction;
 namespace vq {
 
 class AppContext;
+struct Emulation;
 
 // The main window: port buttons, port-status panel, settings line and the menu tree.
 class Formall : public QMainWindow {
@@ -26,7 +27,8 @@ public:
     QAction* menuEntry(const QString& name) const { return m_menu.value(name); }
     QString LastOpenError;
 
-    // Handlers, named after their control and event.
+    // Handlers, named after their control and event; a menu entry's is its name and _Click.
+public slots:
     void Form_Load();
     void Form_Unload();
     void Command1_Click(int index);
@@ -62,9 +64,10 @@ protected:
 
 private:
     void buildMenus();
+    void selectRow(const Emulation& row);
     void applyStatus(QWidget* label, const StatusText& status);
     void applyPortRow(int n, const StatusText& status);
-    void showPortLost();
+    void showPortLost(qint64 dropped, bool atWrite);
     // Drains before a close and tells, in a box or on the terminal, what did not go.
     void drainTelling(bool inBox = true);
     void showPending();

@@ -8,46 +8,42 @@
 
 namespace vq {
 
-namespace {
-
-void select(std::size_t row, CommPort& port, AppContext& ctx)
+void Formall::selectRow(const Emulation& row)
 {
-    selectEmulation(port, ctx.boxes(), ctx.state(), kEmulations[row]);
+    selectEmulation(Comm1(), m_ctx.boxes(), m_ctx.state(), row);
 }
-
-} // namespace
 
 void Formall::numZtk_Click()
 {
-    select(emulationRow("numZtk"), Comm1(), m_ctx);
+    selectRow(emulationRow("numZtk"));
 }
 void Formall::NUMDSP800_Click()
 {
-    select(emulationRow("NUMDSP800"), Comm1(), m_ctx);
+    selectRow(emulationRow("NUMDSP800"));
 }
 void Formall::NUMPOS_Click()
 {
-    select(emulationRow("NUMPOS"), Comm1(), m_ctx);
+    selectRow(emulationRow("NUMPOS"));
 }
 void Formall::NUMADM788_Click()
 {
-    select(emulationRow("NUMADM788"), Comm1(), m_ctx);
+    selectRow(emulationRow("NUMADM788"));
 }
 void Formall::NUMADM787_Click()
 {
-    select(emulationRow("NUMADM787"), Comm1(), m_ctx);
+    selectRow(emulationRow("NUMADM787"));
 }
 void Formall::NUMAEDEX_Click()
 {
-    select(emulationRow("NUMAEDEX"), Comm1(), m_ctx);
+    selectRow(emulationRow("NUMAEDEX"));
 }
 void Formall::NUMUTCP_Click()
 {
-    select(emulationRow("NUMUTCP"), Comm1(), m_ctx);
+    selectRow(emulationRow("NUMUTCP"));
 }
 void Formall::NUMUTCS_Click()
 {
-    select(emulationRow("NUMUTCS"), Comm1(), m_ctx);
+    selectRow(emulationRow("NUMUTCS"));
 }
 
 void Formall::numall_Click()
@@ -70,7 +66,8 @@ void Formall::numinterset_Click()
 void Formall::numcomm_Click()
 {
     if (Comm1().portOpen()) {
-        m_ctx.boxes().ShowMessage(QStringLiteral("Please Close the port first"), 4, kMessageTitle);
+        m_ctx.boxes().ShowMessage(QStringLiteral("Please Close the port first"), box::Ok,
+                                  kMessageTitle);
         return;
     }
     Command3_Click();

@@ -19,10 +19,11 @@ std::optional<QString> applyPcSettings(const PcChoices& choices, Module1& state,
 {
     try {
         if (choices.line.baud)
-            state.BaudText = QString::fromLatin1(kBaudTexts.at(*choices.line.baud));
+            state.BaudText = QString::fromLatin1(kLineRates.at(size_t(*choices.line.baud)).text);
         state.PortNumber = qint16(choices.listIndex >= 0 ? choices.listIndex + 1 : 0);
         if (choices.line.frame)
-            state.FrameText = QString::fromLatin1(kFrameTexts.at(*choices.line.frame));
+            state.FrameText =
+                QString::fromLatin1(kLineFramings.at(size_t(*choices.line.frame)).text);
         state.PortSettings = state.BaudText + u',' + state.FrameText;
         port.setSettings(state.PortSettings);
         port.setCommPort(state.PortNumber);

@@ -5,39 +5,14 @@
 #include "display/displaysettings.h"
 #include "display/emulation.h"
 #include "shared/frame.h"
-#include "shared/guardedsend.h"
 #include "shared/linechoices.h"
 
+#include <algorithm>
 #include <QRegularExpression>
 
 namespace vq::ctl {
 
 namespace {
-
-// The emulations by their menu names, in menu order.
-constexpr const char* kEmulationNames[] = {"ZTK",    "DSP800", "ESC/POS", "ADM788",
-                                           "ADM787", "AEDEX",  "UTC/P",   "UTC/S"};
-static_assert(std::size(kEmulationNames) == kEmulations.size());
-
-// The character sets by the names of their options, 1 to 16; the two "Factory define" options
-// are told apart by the code they select.
-constexpr const char* kCharsetNames[] = {"U.S.A",
-                                         "FRANCE",
-                                         "GERMANY",
-                                         "U.K",
-                                         "DENMARK I",
-                                         "SWEDEN",
-                                         "ITALY",
-                                         "SPAIN",
-                                         "JAPAN",
-                                         "NORWAY",
-                                         "DENMARK II",
-                                         "SLAVONIC",
-                                         "RUSSIA",
-                                         "Factory define 3D",
-                                         "Factory define 3E",
-                                         "User define pattern"};
-static_assert(std::size(kCharsetNames) == kCharsetCount);
 
 // Case, dots, spaces, dashes, slashes and underscores do not count: "adm787", "esc-pos" and
 // "denmark-ii" name what the menus and dialogs call AD&M787, ESC/&POS and DENMARK II.
@@ -47,183 +22,461 @@ QString folded(QString name)
     return name.remove(ignored).toLower();
 }
 
-std::optional<int> findName(const QString& given, const auto& names)
+template <class Rows, class Name>
+std::optional<int> findName(const QString& given, const Rows& rows, Name name)
 {
-    for (int i = 0; i < int(std::size(names)); ++i) {
-        if (folded(QString::fromLatin1(names[i])) == folded(given))
+    for (int i = 0; i < int(rows.size()); ++i) {
+        if (folded(QString::fromLatin1(name(rows[i]))) == folded(given))
             return i;
     }
     return std::nullopt;
 }
 
-// The names in order, `between` them and `last` before the last one.
-QString listed(const auto& names, const QString& between, const QString& last)
+QString listed(const QStringList& names, const QString& between, const QString& last)
 {
-    QStringList all;
-    for (const char* name : names)
-        all << QString::fromLatin1(name);
+    QStringList all = names;
     const QString tail = all.takeLast();
     return all.join(between) + last + tail;
 }
 
-// "\r" is Enter and "\b" Backspace, as typed in the interactive window; "\\" a backslash.
-QString unescaped(const QString& text)
+QStringList emulationNames()
 {
-    QString out;
-    for (qsizetype i = 0; i < text.size(); ++i) {
-        if (text[i] != u'\\' || i + 1 == text.size()) {
-            out += text[i];
-            continue;
-        }
-        const QChar next = text[++i];
-        out += next == u'r' ? QChar(u'\r') : next == u'b' ? QChar(u'\b') : next;
+    QStringList names;
+    for (const Emulation& e : kEmulations)
+        names << QString::fromLatin1(e.name.data(), qsizetype(e.name.size()));
+    return names;
+}
+
+QStringList charsetNames()
+{
+    QStringList names;
+    for (const Charset& c : kCharsets)
+        names << QString::fromLatin1(c.name);
+    return names;
+}
+
+QStringList rateNames()
+{
+    QStringList names;
+    for (const LineRate& r : kLineRates)
+        names << QString::fromLatin1(r.text);
+    return names;
+}
+
+QStringList framingNames()
+{
+    QStringList names;
+    for (const LineFraming& f : kLineFramings)
+        names << QString::fromLatin1(f.text);
+    return names;
+}
+
+// The display's own line from BAUD and FRAMING as the dialogs offer them; N_8_1 and n,8,1 too.
+std::optional<LineChoices> displayLine(const QString& baud, const QString& framing)
+{
+    const LineChoices rows = preselectLine(baud, framing.toUpper().replace(u'_', u','));
+    if (!rows.baud || !rows.frame)
+        return std::nullopt;
+    return rows;
+}
+
+QString lineRefusal(const QString& what)
+{
+    return QStringLiteral("%1: the display takes %2 to %3 baud and %4")
+        .arg(what, rateNames().constFirst(), rateNames().constLast(),
+             listed(framingNames(), QStringLiteral(" "), QStringLiteral(" or ")));
+}
+
+LineSettings settingsOf(const LineChoices& rows)
+{
+    return *LineSettings::parse(lineText(rows));
+}
+
+// What one action's handler works with.
+struct Build {
+    const QStringList& args;
+    Action& action;
+    QByteArray& clear;
+    QString error;
+    QString arg(int i) const { return args.value(i); }
+};
+
+bool buildEmulation(Build& b)
+{
+    const auto row =
+        findName(b.arg(0), kEmulations, [](const Emulation& e) { return e.name.data(); });
+    if (!row) {
+        b.error = QStringLiteral("emulation %1: not one of %2")
+                      .arg(b.arg(0), emulationNames().join(QStringLiteral(", ")));
+        return false;
     }
-    return out;
+    const Emulation& e = kEmulations[size_t(*row)];
+    b.action.steps = {{{}, false, {emulationCommand(commandHead(code::SelectEmulation), e)}}};
+    b.clear = e.clearBytes();
+    return true;
+}
+
+bool buildReset(Build& b)
+{
+    b.action.steps = {{{}, false, {resetCommand()}}};
+    return true;
+}
+
+bool buildDisplayLine(Build& b)
+{
+    const auto rows = displayLine(b.arg(0), b.arg(1));
+    if (!rows) {
+        b.error = lineRefusal(QStringLiteral("display-line %1 %2").arg(b.arg(0), b.arg(1)));
+        return false;
+    }
+    b.action.steps = {{{}, false, displaySettingsCommands(*rows)}};
+    b.action.lineAfter = settingsOf(*rows);
+    return true;
+}
+
+// Every line the display could be on gets the commands for the target, at that line; then
+// the target line gets them once more, so the display ends there whatever it was on.
+bool buildRescue(Build& b)
+{
+    const auto rows = b.args.isEmpty()
+                          ? displayLine(QStringLiteral("9600"), QStringLiteral("N,8,1"))
+                          : displayLine(b.arg(0), b.arg(1));
+    if (!rows) {
+        b.error = lineRefusal(QStringLiteral("rescue %1 %2").arg(b.arg(0), b.arg(1)));
+        return false;
+    }
+    const QList<QByteArray> commands = displaySettingsCommands(*rows);
+    for (int rate = 0; rate < int(kLineRates.size()); ++rate) {
+        for (int framing = 0; framing < int(kLineFramings.size()); ++framing)
+            b.action.steps << Step{settingsOf({rate, framing}), true, commands};
+    }
+    b.action.steps << Step{settingsOf(*rows), false, commands};
+    b.action.lineAfter = settingsOf(*rows);
+    return true;
+}
+
+bool buildCharset(Build& b)
+{
+    const QString arg = b.arg(0);
+    std::optional<int> row = findName(arg, kCharsets, [](const Charset& c) { return c.name; });
+    bool isCode = false;
+    const int code = arg.toInt(&isCode, 16);
+    if (!row && isCode && arg.size() == 2 && code >= 0x30 && code < 0x30 + kCharsetCount)
+        row = code - 0x30;
+    if (!row) {
+        b.error = QStringLiteral("charset %1: not a character set; see --help").arg(arg);
+        return false;
+    }
+    b.action.steps = {{{}, false, {charsetCommand(*row + 1)}}};
+    return true;
+}
+
+bool text(Build& b, QString* plain)
+{
+    if (b.arg(0).size() > kMaxTextLength) {
+        b.error = QStringLiteral("%1: a text of more than %2 characters")
+                      .arg(b.action.words.constFirst(), QString::number(kMaxTextLength));
+        return false;
+    }
+    *plain = unescaped(b.arg(0), &b.error);
+    if (!b.error.isEmpty()) {
+        b.error = b.action.words.constFirst() + QStringLiteral(": ") + b.error;
+        return false;
+    }
+    return true;
+}
+
+bool buildStore(Build& b)
+{
+    QString plain;
+    if (!text(b, &plain))
+        return false;
+    // An empty text stores nothing, as the input box sends nothing for it.
+    if (!plain.isEmpty()) {
+        const DemoLine line =
+            b.action.words.constFirst() == u"upper" ? DemoLine::Upper : DemoLine::Lower;
+        b.action.steps = {{{}, false, {storeCommand(line, plain)}}};
+    }
+    return true;
+}
+
+bool buildShow(Build& b)
+{
+    b.action.steps = {{{}, false, {showCommand()}}};
+    return true;
+}
+
+bool buildClearLine(Build& b)
+{
+    const DemoLine line =
+        b.action.words.constFirst() == u"clear-upper" ? DemoLine::Upper : DemoLine::Lower;
+    b.action.steps = {{{}, false, {clearCommand(line)}}};
+    return true;
+}
+
+bool buildType(Build& b)
+{
+    QString plain;
+    if (!text(b, &plain))
+        return false;
+    // One write a key, as the interactive window sends them.
+    Step keys;
+    for (const char byte : toDisplayBytes(plain))
+        keys.writes << QByteArray(1, byte);
+    b.action.steps = {keys};
+    return true;
+}
+
+bool buildClear(Build& b)
+{
+    b.action.steps = {{{}, false, {b.clear + '\r'}}};
+    return true;
+}
+
+// Its name on the display, whichever emulation and line it is on: plain text from the start of
+// the line the cursor is on, filling both lines, so each reads on its own whichever is upper.
+QList<QByteArray> identifyWrites(const DeviceInfo& d)
+{
+    QByteArray shortName = d.device.startsWith("/dev/") ? d.device.mid(5) : d.device;
+    QByteArray first =
+        d.comNumber ? "COM" + QByteArray::number(d.comNumber) + ' ' + shortName : shortName;
+    QByteArray second = d.device;
+    if (!d.stableName.isEmpty()) {
+        QString id = d.stableName.section(u'/', -1);
+        id.remove(QRegularExpression(QStringLiteral("^usb-|-if[0-9]+(-port[0-9]+)?$")));
+        second = toDisplayBytes(id);
+    }
+    const auto cell = [](const QByteArray& text) { return text.right(20).leftJustified(20, ' '); };
+    return {"\r" + cell(first.left(20)) + cell(second)};
+}
+
+bool buildIdentify(Build& b)
+{
+    b.action.forDevice = identifyWrites;
+    return true;
 }
 
 struct Verb {
     const char* name;
-    int arguments;
+    int minArgs;
+    int maxArgs;
+    const char* usage;
+    const char* help; // "%1": the names it takes
+    bool (*build)(Build&);
+    QStringList (*names)();
 };
-constexpr Verb kVerbs[] = {{"emulation", 1}, {"reset", 0},       {"display-line", 2},
-                           {"charset", 1},   {"upper", 1},       {"lower", 1},
-                           {"show", 0},      {"clear-upper", 0}, {"clear-lower", 0},
-                           {"type", 1},      {"clear", 0}};
+
+// clang-format off
+const Verb kVerbs[] = {
+    {"emulation", 1, 1, "emulation NAME", "%1", buildEmulation, emulationNames},
+    {"reset", 0, 0, "reset", "the display's settings to their defaults", buildReset, nullptr},
+    {"display-line", 2, 2, "display-line BAUD FRAMING",
+     "the display's own line: BAUD %2 to %3, FRAMING %4; later actions go out at that line, as "
+     "the display has switched", buildDisplayLine, rateNames},
+    {"charset", 1, 1, "charset NAME|CODE", "%1, or the code, 30 to 3F", buildCharset, charsetNames},
+    {"upper", 1, 1, "upper TEXT", "store the upper demonstration line", buildStore, nullptr},
+    {"lower", 1, 1, "lower TEXT", "store the lower demonstration line", buildStore, nullptr},
+    {"show", 0, 0, "show", "show the demonstration lines", buildShow, nullptr},
+    {"clear-upper", 0, 0, "clear-upper", "clear the stored upper line", buildClearLine, nullptr},
+    {"clear-lower", 0, 0, "clear-lower", "clear the stored lower line", buildClearLine, nullptr},
+    {"type", 1, 1, "type TEXT", "type TEXT as in the interactive window; \\r is Enter, \\b "
+     "Backspace", buildType, nullptr},
+    {"clear", 0, 0, "clear", "the clear sequence of the last emulation chosen, then CR",
+     buildClear, nullptr},
+    {"rescue", 0, 2, "rescue [BAUD FRAMING]",
+     "bring a display whose line is unknown to BAUD FRAMING (9600 N,8,1): the display-line "
+     "commands at every line it could be on, then at that line", buildRescue, rateNames},
+    {"identify", 0, 0, "identify", "write on the display which device and COM number it is",
+     buildIdentify, nullptr},
+};
+// clang-format on
+
+const Verb* findVerb(const QString& name)
+{
+    const auto it = std::find_if(std::begin(kVerbs), std::end(kVerbs),
+                                 [&](const Verb& v) { return name == QLatin1String(v.name); });
+    return it == std::end(kVerbs) ? nullptr : &*it;
+}
+
+// A command-line argument as text: UTF-8 where it is, each byte a Latin-1 character otherwise.
+QString textOf(const QByteArray& bytes)
+{
+    const QString utf8 = QString::fromUtf8(bytes);
+    if (utf8.contains(QChar::ReplacementCharacter) && !bytes.contains("\xEF\xBF\xBD"))
+        return QString::fromLatin1(bytes);
+    return utf8;
+}
 
 } // namespace
 
-Plan planActions(const QStringList& words)
+QList<QByteArray> Action::writes(const DeviceInfo& device) const
 {
-    Plan plan;
-    QByteArray clearCmd = kStartupClear;
-    const QByteArray prefix = commandHead(code::SelectEmulation);
-    const auto fail = [&](const QString& why) {
-        plan.actions.clear();
-        plan.error = why;
-        return plan;
-    };
-    for (qsizetype at = 0; at < words.size();) {
-        const QString name = words[at];
-        const auto verb = std::find_if(std::begin(kVerbs), std::end(kVerbs), [&](const Verb& v) {
-            return name == QLatin1String(v.name);
-        });
-        if (verb == std::end(kVerbs))
-            return fail(QStringLiteral("unknown action %1").arg(name));
-        if (words.size() - at - 1 < verb->arguments)
-            return fail(QStringLiteral("%1 needs %2")
-                            .arg(name, verb->arguments == 1 ? QStringLiteral("a value")
-                                                            : QStringLiteral("two values")));
-        Action action;
-        action.words = words.mid(at, 1 + verb->arguments);
-        at += 1 + verb->arguments;
-        const QString arg = action.words.value(1);
-
-        if (name == u"emulation") {
-            const auto row = findName(arg, kEmulationNames);
-            if (!row)
-                return fail(QStringLiteral("emulation %1: not one of %2")
-                                .arg(arg, listed(kEmulationNames, QStringLiteral(", "),
-                                                 QStringLiteral(", "))));
-            const Emulation& e = kEmulations[size_t(*row)];
-            action.writes << displayCommand(prefix, e.mode);
-            clearCmd = QByteArray(e.clear.data(), qsizetype(e.clear.size()));
-        } else if (name == u"reset") {
-            action.writes << resetCommand();
-        } else if (name == u"display-line") {
-            const LineChoices rows =
-                preselectLine(arg, action.words[2].toUpper().replace(u'_', u','));
-            if (!rows.baud || !rows.frame)
-                return fail(
-                    QStringLiteral("display-line %1 %2: the display takes %3 to %4 baud and %5")
-                        .arg(arg, action.words[2], QString::fromLatin1(kBaudTexts.front()),
-                             QString::fromLatin1(kBaudTexts.back()),
-                             listed(kFrameTexts, QStringLiteral(" "), QStringLiteral(" or "))));
-            action.writes << displaySettingsCommands(rows);
-            action.lineAfter =
-                LineSettings::parse(QString::fromLatin1(kBaudTexts[*rows.baud]) + u',' +
-                                    QString::fromLatin1(kFrameTexts[*rows.frame]));
-        } else if (name == u"charset") {
-            std::optional<int> row = findName(arg, kCharsetNames);
-            bool isCode = false;
-            const int code = arg.toInt(&isCode, 16);
-            if (!row && isCode && arg.size() == 2 && code >= 0x30 && code < 0x30 + kCharsetCount)
-                row = code - 0x30;
-            if (!row)
-                return fail(QStringLiteral("charset %1: not a character set; see --help").arg(arg));
-            action.writes << charsetCommand(*row + 1);
-        } else if (name == u"upper" || name == u"lower") {
-            // An empty text stores nothing, as the input box sends nothing for it.
-            if (!arg.isEmpty())
-                action.writes << storeCommand(name == u"upper" ? DemoLine::Upper : DemoLine::Lower,
-                                              arg);
-        } else if (name == u"show") {
-            action.writes << showCommand();
-        } else if (name == u"clear-upper" || name == u"clear-lower") {
-            action.writes << clearCommand(name == u"clear-upper" ? DemoLine::Upper
-                                                                 : DemoLine::Lower);
-        } else if (name == u"type") {
-            // One write a key, as the interactive window sends them.
-            for (const char byte : toDisplayBytes(unescaped(arg)))
-                action.writes << QByteArray(1, byte);
-        } else if (name == u"clear") {
-            action.writes << clearCmd + '\r';
-        }
-        plan.actions << action;
-    }
-    return plan;
+    if (forDevice)
+        return forDevice(device);
+    QList<QByteArray> all;
+    for (const Step& s : steps)
+        all << s.writes;
+    return all;
 }
 
-QStringList actionWords(const QString& line)
+bool Planner::fail(const QString& why)
 {
-    const QString trimmed = line.trimmed();
-    const QString name = trimmed.section(u' ', 0, 0);
-    const QString rest = trimmed.section(u' ', 1).trimmed();
-    if (name == u"upper" || name == u"lower" || name == u"type")
-        return {name, trimmed.mid(name.size() + 1)};
-    QStringList words{name};
-    if (!rest.isEmpty())
-        words << rest.split(u' ', Qt::SkipEmptyParts);
-    return words;
+    m_plan.actions.clear();
+    m_plan.error = why;
+    return false;
+}
+
+bool Planner::addAction(const QStringList& words, const QString& where)
+{
+    if (!m_plan.error.isEmpty())
+        return false;
+    if (!m_clearSet) {
+        m_clear = kStartupClear;
+        m_clearSet = true;
+    }
+    const QString name = words.value(0);
+    const Verb* verb = findVerb(name);
+    if (!verb)
+        return fail(QStringLiteral("%1unknown action '%2'").arg(where, name));
+    const QStringList args = words.mid(1);
+    if (args.size() < verb->minArgs || args.size() > verb->maxArgs ||
+        (verb->minArgs != verb->maxArgs && args.size() != verb->minArgs &&
+         args.size() != verb->maxArgs)) {
+        const QString takes = verb->maxArgs == 0   ? QStringLiteral("takes no value")
+                              : verb->minArgs == 0 ? QStringLiteral("takes no value or two")
+                              : verb->maxArgs == 1 ? QStringLiteral("takes one value")
+                                                   : QStringLiteral("takes two values");
+        return fail(
+            QStringLiteral("%1%2 %3: %4").arg(where, name, takes, QLatin1String(verb->usage)));
+    }
+    if (m_plan.actions.size() >= kMaxActions)
+        return fail(QStringLiteral("%1more than %2 actions").arg(where).arg(kMaxActions));
+    Action action;
+    action.words = words;
+    action.where = where;
+    Build b{args, action, m_clear, {}};
+    if (!verb->build(b))
+        return fail(where + b.error);
+    m_plan.actions << action;
+    return true;
+}
+
+bool Planner::addWords(const QList<QByteArray>& words)
+{
+    for (qsizetype at = 0; at < words.size();) {
+        const QString name = textOf(words[at]);
+        const Verb* verb = findVerb(name);
+        if (!verb)
+            return fail(QStringLiteral("unknown action '%1'").arg(name));
+        qsizetype count = verb->maxArgs;
+        // rescue's line is optional: it takes one when a rate follows.
+        if (verb->minArgs != verb->maxArgs) {
+            const QByteArray next = words.value(at + 1);
+            const bool number =
+                !next.isEmpty() &&
+                std::all_of(next.begin(), next.end(), [](char c) { return c >= '0' && c <= '9'; });
+            count = number ? verb->maxArgs : verb->minArgs;
+        }
+        if (words.size() - at - 1 < count)
+            return fail(
+                QStringLiteral("%1 needs %2: %3")
+                    .arg(name,
+                         count == 1 ? QStringLiteral("a value") : QStringLiteral("two values"),
+                         QLatin1String(verb->usage)));
+        QStringList action{name};
+        for (qsizetype i = 1; i <= count; ++i)
+            action << textOf(words[at + i]);
+        at += 1 + count;
+        if (!addAction(action, {}))
+            return false;
+    }
+    return true;
+}
+
+bool takesText(const QString& name)
+{
+    return name == u"upper" || name == u"lower" || name == u"type";
+}
+
+QString unescaped(const QString& text, QString* error)
+{
+    QString out;
+    out.reserve(text.size());
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        if (text[i] != u'\\') {
+            out += text[i];
+            continue;
+        }
+        const QChar next = i + 1 < text.size() ? text[i + 1] : QChar();
+        static const QString plain = QStringLiteral("rntbe\\");
+        static const QString means = QStringLiteral("\r\n\t\b\x1b\\");
+        if (const qsizetype k = plain.indexOf(next); k >= 0 && !next.isNull()) {
+            out += means[k];
+            ++i;
+            continue;
+        }
+        bool ok = false;
+        const int byte = next == u'x' ? text.mid(i + 2, 2).toInt(&ok, 16) : 0;
+        if (!ok || text.mid(i + 2, 2).size() != 2) {
+            *error = QStringLiteral("unknown escape %1 (write \\\\ for a backslash)")
+                         .arg(text.mid(i, next == u'x' ? 4 : 2));
+            return {};
+        }
+        out += QChar(byte);
+        i += 3;
+    }
+    return out;
+}
+
+QStringList actionNames()
+{
+    QStringList names;
+    for (const Verb& v : kVerbs)
+        names << QString::fromLatin1(v.name);
+    return names;
+}
+
+QStringList namesFor(const QString& action)
+{
+    const Verb* verb = findVerb(action);
+    return verb && verb->names ? verb->names() : QStringList{};
 }
 
 QString actionsHelp()
 {
-    // The character sets' names, wrapped to the help's column.
-    QString charsets;
-    qsizetype column = 0;
-    for (const char* c : kCharsetNames) {
-        const QString name =
-            QString::fromLatin1(c) +
-            (c == kCharsetNames[kCharsetCount - 1] ? QStringLiteral(";") : QStringLiteral(", "));
-        if (column + name.size() > 56) {
-            charsets = charsets.trimmed() + QStringLiteral("\n                       ");
-            column = 0;
+    constexpr qsizetype kColumn = 23, kWidth = 79;
+    QString out = QStringLiteral("Actions, in the order given:\n");
+    for (const Verb& v : kVerbs) {
+        QString help = QString::fromLatin1(v.help);
+        if (v.names) {
+            const QStringList names = v.names();
+            help = help.arg(listed(names, QStringLiteral(", "), QStringLiteral(" or ")),
+                            names.constFirst(), names.constLast(),
+                            listed(framingNames(), QStringLiteral(" "), QStringLiteral(" or ")));
         }
-        charsets += name;
-        column += name.size();
+        // Wrapped to the help's column.
+        QString line = QStringLiteral("  ") + QString::fromLatin1(v.usage);
+        line = line.size() < kColumn - 1 ? line.leftJustified(kColumn)
+                                         : line + u'\n' + QString(kColumn, u' ');
+        qsizetype column = line.size() - line.lastIndexOf(u'\n') - 1;
+        for (const QString& word : help.split(u' ')) {
+            if (column > kColumn && column + 1 + word.size() > kWidth) {
+                line += u'\n' + QString(kColumn, u' ');
+                column = kColumn;
+            } else if (column > kColumn) {
+                line += u' ';
+                ++column;
+            }
+            line += word;
+            column += word.size();
+        }
+        out += line + u'\n';
     }
-    return QStringLiteral(
-               "Actions, in the order given:\n"
-               "  emulation NAME       %2\n"
-               "  reset                the display's settings to their defaults\n"
-               "  display-line BAUD FRAMING\n"
-               "                       the display's own line: BAUD 300 to 38400, FRAMING N,8,1\n"
-               "                       N,7,1 E,8,1 E,7,1 O,8,1 or O,7,1; later actions go out at\n"
-               "                       that line, as the display has switched\n"
-               "  charset NAME|CODE    %1\n"
-               "                       or the code, 30 to 3F\n"
-               "  upper TEXT           store the upper demonstration line\n"
-               "  lower TEXT           store the lower demonstration line\n"
-               "  show                 show the demonstration lines\n"
-               "  clear-upper          clear the stored upper line\n"
-               "  clear-lower          clear the stored lower line\n"
-               "  type TEXT            type TEXT as in the interactive window; \\r is Enter,\n"
-               "                       \\b Backspace\n"
-               "  clear                the clear sequence of the last emulation chosen, then CR\n"
+    return out +
+           QStringLiteral(
                "Names take any case; dots, spaces, dashes and slashes may be left out.\n"
-               "A character beyond Latin-1 goes out as ?.\n")
-        .arg(charsets.trimmed(),
-             listed(kEmulationNames, QStringLiteral(", "), QStringLiteral(" or ")));
+               "In a TEXT, \\r is CR, \\n LF, \\t a tab, \\b Backspace, \\e ESC, \\xHH any byte "
+               "and \\\\ a\nbackslash; a character beyond Latin-1 goes out as ?.\n");
 }
 
 QString hexBytes(const QList<QByteArray>& writes)

@@ -1,140 +1,241 @@
 #include "ctl/runner.h"
 
+#include "cli/termination.h"
 #include "serial/drain.h"
+#include "serial/portlist.h"
 #include "serial/termiosport.h"
-#include "shared/guardedsend.h"
 
+#include <algorithm>
+#include <cstring>
 #include <QElapsedTimer>
-#include <QFile>
+#include <QFileInfo>
 #include <QJsonArray>
-#include <QJsonDocument>
-#include <QJsonObject>
+#include <QLoggingCategory>
 #include <QThread>
 
 namespace vq::ctl {
 
 namespace {
 
+Q_LOGGING_CATEGORY(lcCtl, "vq.ctl", QtWarningMsg)
+
 // What a display may still be doing with the last byte: taking it from its receiver, or, after
 // its line changed, switching to the new one.
 constexpr qint64 kSettleMs = 20;
+
+bool stopAsked()
+{
+    return cli::TerminationSignals::count() > 0;
+}
+bool cutShort()
+{
+    return cli::TerminationSignals::count() > 1;
+}
+
+QString signalName(int signal)
+{
+    const char* abbrev = ::sigabbrev_np(signal);
+    return abbrev ? QStringLiteral("SIG") + QLatin1String(abbrev) : QString::number(signal);
+}
 
 // Bytes handed to the driver are on the wire for as long as the line needs for them: until
 // then the line keeps its speed, or the display would receive their end at another one.
 class LineClock {
 public:
-    LineClock() { m_since.start(); }
-    void sent(qint64 bytes) { m_bytes += bytes; }
-    // Waits out what the bytes sent since the last wait still need, and a moment.
-    void waitOut(const LineSettings& line)
+    LineClock() { m_clock.start(); }
+    void sent(qint64 bytes, const LineSettings& line)
     {
-        const qint64 need = line.lineTimeMs(m_bytes) + kSettleMs - m_since.elapsed();
-        if (need > 0)
-            QThread::msleep(static_cast<unsigned long>(need));
-        m_bytes = 0;
-        m_since.restart();
+        m_busyUntil = std::max(m_busyUntil, nowMs()) + bytes * line.frameBits() * 1000 / line.baud;
+    }
+    // Waits until what was sent has left, and a moment more; at once when nothing was.
+    void waitOut()
+    {
+        if (m_busyUntil <= m_waited)
+            return;
+        const double until = m_busyUntil + kSettleMs;
+        while (nowMs() < until && !cutShort())
+            QThread::usleep(static_cast<unsigned long>(std::min(until - nowMs(), 10.0) * 1000));
+        m_waited = m_busyUntil;
     }
 
 private:
-    qint64 m_bytes = 0;
-    QElapsedTimer m_since;
+    double nowMs() const { return double(m_clock.nsecsElapsed()) / 1e6; }
+
+    QElapsedTimer m_clock;
+    double m_busyUntil = 0;
+    double m_waited = 0;
 };
 
-QString said(const Action& action)
-{
-    return action.words.join(u' ');
-}
+// What did not go out: the count is kept, the device fails.
+struct NotSent {};
 
-void say(QTextStream& out, Report report, const QString& device, const QString& text,
-         QJsonObject json)
-{
-    if (report == Report::Text) {
-        out << (device.isEmpty() ? text : device + QStringLiteral(": ") + text) << '\n';
-    } else {
-        if (!device.isEmpty())
-            json.insert(QStringLiteral("device"), device);
-        out << QJsonDocument(json).toJson(QJsonDocument::Compact) << '\n';
+// One device's run, in its own words.
+class DeviceRun {
+public:
+    DeviceRun(const Plan& plan, const QByteArray& device, const LineSettings& line, Report& report)
+        : m_plan(plan), m_device(device), m_now(line), m_report(report),
+          m_port(PortMap{{{1, device}}})
+    {
+        m_port.setOnLost([this](qint64 dropped, bool) { m_dropped += dropped; });
     }
-    out.flush();
-}
 
-QJsonObject actionJson(const Action& action)
-{
-    return {{QStringLiteral("action"), action.words.constFirst()},
-            {QStringLiteral("arguments"), QJsonArray::fromStringList(action.words.mid(1))},
-            {QStringLiteral("bytes"), hexBytes(action.writes)}};
-}
+    // True when every action went out.
+    bool run()
+    {
+        QString failure;
+        try {
+            m_port.setSettings(m_now.toString());
+            m_port.setPortOpen(true);
+            qCDebug(lcCtl) << m_device << "opened at" << m_now.toString();
+            const bool named = std::any_of(m_plan.actions.begin(), m_plan.actions.end(),
+                                           [](const Action& a) { return bool(a.forDevice); });
+            const DeviceInfo info = named ? deviceInfo(m_device) : DeviceInfo{m_device, {}, 0};
+            for (const Action& action : m_plan.actions) {
+                if (stopAsked())
+                    break;
+                send(action, info);
+            }
+            settle();
+            m_port.setPortOpen(false);
+        } catch (const CommError& e) {
+            failure = failureWords(e, m_device);
+        } catch (const NotSent&) {
+        }
+        // Actions whose every byte left: bytes handed over, less those that never went.
+        const qint64 delivered = m_handed - m_dropped;
+        const qsizetype sent = std::count_if(m_ends.begin(), m_ends.end(),
+                                             [&](qint64 end) { return end <= delivered; });
+        const qsizetype total = m_plan.actions.size();
+        QStringList why;
+        if (!failure.isEmpty())
+            why << failure;
+        else if (stopAsked() && sent < total)
+            why << QStringLiteral("stopped by %1")
+                       .arg(signalName(cli::TerminationSignals::first()));
+        if (m_dropped > 0)
+            why << notSentText(m_dropped);
+        if (why.isEmpty()) {
+            m_report.done(m_device, total);
+            return true;
+        }
+        m_report.failed(m_device, sent, total, why.join(QStringLiteral("; ")));
+        return false;
+    }
+
+private:
+    void send(const Action& action, const DeviceInfo& info)
+    {
+        QStringList refused;
+        const QList<Step> steps =
+            action.forDevice ? QList<Step>{{{}, false, action.forDevice(info)}} : action.steps;
+        for (const Step& step : steps) {
+            if (step.pcLine && *step.pcLine != m_now && !switchTo(*step.pcLine, step.mayRefuse)) {
+                refused << step.pcLine->toString();
+                continue;
+            }
+            for (const QByteArray& bytes : step.writes) {
+                m_port.output(bytes);
+                m_handed += bytes.size();
+                m_clock.sent(bytes.size(), m_now);
+            }
+        }
+        m_ends << m_handed;
+        m_report.action(m_device, action, info);
+        if (!refused.isEmpty())
+            m_report.note(m_device,
+                          QStringLiteral("skipped %1 the device refuses: %2")
+                              .arg(counted(refused.size(), "line"), refused.join(u' ')),
+                          {{QStringLiteral("skipped"), QJsonArray::fromStringList(refused)}});
+        if (action.lineAfter) {
+            if (*action.lineAfter != m_now)
+                switchTo(*action.lineAfter, false);
+            m_report.note(
+                m_device,
+                QStringLiteral("the line is now %1, as the display's").arg(m_now.toString()),
+                {{QStringLiteral("line"), m_now.toString()}});
+        }
+    }
+
+    // The PC side follows once the display has the bytes before; false when the device refuses a
+    // line it may refuse.
+    bool switchTo(const LineSettings& line, bool mayRefuse)
+    {
+        settle();
+        try {
+            m_port.setSettings(line.toString());
+        } catch (const CommError& e) {
+            if (mayRefuse && e.number() == err::SettingsRefused)
+                return false;
+            throw;
+        }
+        qCDebug(lcCtl) << m_device << "PC side now" << line.toString();
+        m_now = line;
+        return true;
+    }
+
+    // Waits for what is on its way, bounded as a close is; what did not go fails the device.
+    void settle()
+    {
+        const qint64 left = drainOrDiscard(m_port, [](qint64) { return !cutShort(); });
+        m_dropped += left;
+        if (!m_port.portOpen())
+            throw CommError(err::DeviceUnavailable, QString());
+        if (left > 0)
+            throw NotSent{};
+        m_clock.waitOut();
+    }
+
+    const Plan& m_plan;
+    QByteArray m_device;
+    LineSettings m_now;
+    Report& m_report;
+    TermiosPort m_port;
+    LineClock m_clock;
+    qint64 m_handed = 0;
+    qint64 m_dropped = 0;
+    QList<qint64> m_ends;
+};
 
 } // namespace
 
-void printPlan(const Plan& plan, Report report, QTextStream& out)
+void printPlan(const Plan& plan, Report& report)
 {
     for (const Action& action : plan.actions)
-        say(out, report, {}, said(action) + QStringLiteral(": ") + hexBytes(action.writes),
-            actionJson(action));
+        report.action({}, action);
 }
 
 bool runPlan(const Plan& plan, const QList<QByteArray>& devices, const LineSettings& line,
-             Report report, QTextStream& out)
+             Report& report)
 {
     bool allDone = true;
     for (const QByteArray& device : devices) {
-        const QString name = QFile::decodeName(device);
-        TermiosPort port(PortMap{{{1, device}}});
-        qsizetype sent = 0;
-        QString why;
-        try {
-            port.setSettings(line.toString());
-            port.setPortOpen(true);
-            LineSettings now = line;
-            LineClock clock;
-            for (const Action& action : plan.actions) {
-                for (const QByteArray& bytes : action.writes) {
-                    port.output(bytes);
-                    clock.sent(bytes.size());
-                }
-                say(out, report, name,
-                    said(action) + QStringLiteral(": ") + hexBytes(action.writes),
-                    actionJson(action));
-                if (action.lineAfter) {
-                    // The PC side follows once the display has the bytes and has switched.
-                    if (const qint64 left = drainOrDiscard(port)) {
-                        why = notSentText(left);
-                        break;
-                    }
-                    clock.waitOut(now);
-                    now = *action.lineAfter;
-                    port.setSettings(now.toString());
-                    say(out, report, name,
-                        QStringLiteral("the line is now %1, as the display's").arg(port.settings()),
-                        {{QStringLiteral("line"), port.settings()}});
-                }
-                ++sent;
-            }
-            if (why.isEmpty()) {
-                if (const qint64 left = drainOrDiscard(port))
-                    why = notSentText(left);
-                else
-                    clock.waitOut(now); // closing puts back the line as it was found
-            }
-            port.setPortOpen(false);
-        } catch (const CommError& e) {
-            why = writeFailureText(e);
-        }
-        const qsizetype total = plan.actions.size();
-        if (why.isEmpty()) {
-            say(out, report, name, QStringLiteral("done, %1 actions sent").arg(total),
-                {{QStringLiteral("ok"), true}, {QStringLiteral("actions"), int(total)}});
-        } else {
+        if (stopAsked()) {
+            report.failed(device, 0, plan.actions.size(),
+                          QStringLiteral("not started: stopped by %1")
+                              .arg(signalName(cli::TerminationSignals::first())));
             allDone = false;
-            say(out, report, name,
-                QStringLiteral("failed after %1 of %2 actions: %3").arg(sent).arg(total).arg(why),
-                {{QStringLiteral("ok"), false},
-                 {QStringLiteral("actions"), int(sent)},
-                 {QStringLiteral("error"), why}});
+            continue;
         }
+        allDone = DeviceRun(plan, device, line, report).run() && allDone;
     }
     return allDone;
+}
+
+DeviceInfo deviceInfo(const QByteArray& device)
+{
+    DeviceInfo info{device, {}, 0};
+    const QList<PortInfo> ports = systemPorts();
+    const PortMap numbers = numberPorts(ports);
+    const QString real = QFileInfo(QFile::decodeName(device)).canonicalFilePath();
+    for (const PortInfo& p : ports) {
+        if (QFileInfo(p.device).canonicalFilePath() == real)
+            info.stableName = p.stableName;
+    }
+    for (auto it = numbers.devices.cbegin(); it != numbers.devices.cend(); ++it) {
+        if (QFileInfo(QFile::decodeName(*it)).canonicalFilePath() == real)
+            info.comNumber = it.key();
+    }
+    return info;
 }
 
 } // namespace vq::ctl

@@ -2,6 +2,7 @@
 
 #include "demo/interactive.h"
 #include "shared/appcontext.h"
+#include "shared/frame.h"
 #include "shared/guardedsend.h"
 
 #include <QCloseEvent>

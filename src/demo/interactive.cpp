@@ -1,5 +1,6 @@
 #include "demo/interactive.h"
 
+#include "shared/frame.h"
 #include "shared/guardedsend.h"
 
 namespace vq {

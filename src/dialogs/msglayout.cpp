@@ -131,22 +131,22 @@ MsgLayout messageBoxLayout(const QString& text, int typeCode, const QString& tit
         l[Command3].caption = QString::fromLatin1(c);
     };
     switch (typeCode) {
-    case 1:
+    case box::Yes:
         single("Yes");
         break;
-    case 2:
+    case box::YesNo:
         pair("Yes", "No");
         break;
-    case 3:
+    case box::YesNoCancel:
         three("Yes", "No", "Cancel");
         break;
-    case 4:
+    case box::Ok:
         single("Ok");
         break;
-    case 5:
+    case box::OkAbort:
         pair("Ok", "Abort");
         break;
-    case 6:
+    case box::OkAbortRetry:
         three("Ok", "Abort", "Retry");
         break;
     default:
@@ -203,9 +203,13 @@ std::optional<qint16> resultForButton(MsgControl button, const QString& caption)
         qint16 result;
     };
     static constexpr Row kRows[] = {
-        {Command1, "Yes", 7},    {Command1, "Ok", 10},     {Command2, "No", 8},
-        {Command2, "Abort", 11}, {Command2, "Cancel", 13}, {Command3, "Cancel", 9},
-        {Command3, "Retry", 12},
+        {Command1, "Yes", pressed::Yes},
+        {Command1, "Ok", pressed::Ok},
+        {Command2, "No", pressed::No},
+        {Command2, "Abort", pressed::Abort},
+        {Command2, "Cancel", pressed::CancelInput},
+        {Command3, "Cancel", pressed::Cancel},
+        {Command3, "Retry", pressed::Retry},
     };
     const auto it = std::find_if(std::begin(kRows), std::end(kRows), [&](const Row& r) {
         return r.button == button && caption == QLatin1String(r.caption);

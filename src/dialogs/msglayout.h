@@ -1,5 +1,6 @@
 #pragma once
 
+#include "shared/boxes.h"
 #include "ui/controltable.h"
 
 #include <array>
@@ -53,10 +54,5 @@ MsgLayout inputBoxLayout(const QString& prompt, const QString& title, const QStr
 
 // The code a button sets, decided by its caption compared exactly; empty leaves it unchanged.
 std::optional<qint16> resultForButton(MsgControl button, const QString& caption);
-
-// The code Enter in `Text1` sets.
-inline constexpr qint16 kResultEnterInText = 10;
-// The code of "Cancel" on the middle button, which makes the input box return nothing.
-inline constexpr qint16 kResultInputCancel = 13;
 
 } // namespace vq

@@ -165,7 +165,7 @@ bool MsgWindow::Text1_KeyPress(qint16 keyAscii)
 {
     if (keyAscii != 13)
         return false;
-    m_state.MsgResult = kResultEnterInText;
+    m_state.MsgResult = pressed::Ok;
     m_closedByControl = true;
     done(QDialog::Accepted);
     return true;

@@ -65,7 +65,7 @@ QString WidgetBoxes::ShowInput(const QString& prompt, const QString& title,
     BusyScope busy(m_state);
     const bool byControl = runModal(m_state, inputBoxLayout(prompt, title, defaultText));
     // The close box cancels, whatever code an earlier box left behind.
-    if (!byControl || m_state.MsgResult == kResultInputCancel)
+    if (!byControl || m_state.MsgResult == pressed::CancelInput)
         return {};
     return m_state.InputText;
 }

@@ -10,7 +10,7 @@ QByteArray charsetCommand(int option)
 {
     if (option < 1 || option > kCharsetCount)
         throw std::out_of_range("character set option");
-    return displayCommand(code::Charset, char(0x30 + option - 1));
+    return displayCommand(code::Charset, kCharsets[size_t(option - 1)].code);
 }
 
 int charsetOkOption(std::optional<int> selected)

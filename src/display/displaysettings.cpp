@@ -6,12 +6,12 @@ namespace vq {
 
 QByteArray displayBaudCommand(int row)
 {
-    return displayCommand(code::DisplayBaud, kDisplayBaudParams.at(size_t(row)));
+    return displayCommand(code::DisplayBaud, kLineRates.at(size_t(row)).displayParam);
 }
 
 QByteArray displayFrameCommand(int row)
 {
-    return displayCommand(code::DisplayFraming, kDisplayFrameParams.at(size_t(row)));
+    return displayCommand(code::DisplayFraming, kLineFramings.at(size_t(row)).displayParam);
 }
 
 QList<QByteArray> displaySettingsCommands(const LineChoices& choices)
@@ -39,9 +39,9 @@ bool applyDisplaySettings(CommPort& port, Boxes& boxes, const LineChoices& choic
 void reportDisplayFailure(Boxes& boxes, const CommError& error)
 {
     if (error.number() == err::DeviceUnavailable)
-        boxes.ShowMessage(QStringLiteral("Device unavailable!"), 4, QStringLiteral("Error"));
+        boxes.ShowMessage(QStringLiteral("Device unavailable!"), box::Ok, QStringLiteral("Error"));
     else if (error.number() == err::PortNotOpen)
-        boxes.ShowMessage(kComPortNotOpen + QString::number(error.number()), 4,
+        boxes.ShowMessage(kComPortNotOpen + QString::number(error.number()), box::Ok,
                           QStringLiteral("Message"));
 }
 

@@ -6,16 +6,8 @@
 
 #include <QByteArray>
 #include <QList>
-#include <string_view>
 
 namespace vq {
-
-// Parameter bytes of the display's own line settings, row for row with kBaudTexts and
-// kFrameTexts. The display counts its rates down to "0" at 9600, then 19200 is "7" and 38400 "6".
-inline constexpr std::string_view kDisplayBaudParams = "54321076";
-inline constexpr std::string_view kDisplayFrameParams = "123456";
-static_assert(kDisplayBaudParams.size() == kBaudTexts.size());
-static_assert(kDisplayFrameParams.size() == kFrameTexts.size());
 
 inline const QString kComPortNotOpen = QStringLiteral("ComPort Not Open errno:");
 

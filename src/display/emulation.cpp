@@ -5,6 +5,11 @@
 
 namespace vq {
 
+QByteArray emulationCommand(const QByteArray& prefix, const Emulation& row)
+{
+    return displayCommand(prefix, row.mode);
+}
+
 QByteArray resetCommand()
 {
     return displayCommand(code::Bell, '1');
@@ -12,9 +17,9 @@ QByteArray resetCommand()
 
 bool selectEmulation(CommPort& port, Boxes& boxes, Module1& state, const Emulation& row)
 {
-    if (!guardedSend(port, boxes, displayCommand(state.EmulationPrefix, row.mode)))
+    if (!guardedSend(port, boxes, emulationCommand(state.EmulationPrefix, row)))
         return false;
-    state.ClearCmd = QByteArray(row.clear.data(), qsizetype(row.clear.size()));
+    state.ClearCmd = row.clearBytes();
     return true;
 }
 

@@ -3,17 +3,11 @@
 namespace vq {
 
 namespace {
-CommError invalidValue()
+CommError failure(PortFailure::Kind kind)
 {
-    return {err::InvalidPropertyValue, QStringLiteral("Invalid property value")};
-}
-CommError invalidPort()
-{
-    return {err::InvalidPortNumber, QStringLiteral("Invalid port number")};
-}
-CommError notOpen()
-{
-    return {err::PortNotOpen, QStringLiteral("Operation valid only when the port is open")};
+    PortFailure f;
+    f.kind = kind;
+    return CommError(f);
 }
 } // namespace
 
@@ -22,9 +16,9 @@ CommPortCore::CommPortCore() = default;
 void CommPortCore::setCommPort(qint16 port)
 {
     if (port < 1 || port > 16)
-        throw invalidPort();
+        throw failure(PortFailure::InvalidPort);
     if (portOpen() && port != m_port)
-        throw CommError(err::PortAlreadyOpen, QStringLiteral("Port already open"));
+        throw failure(PortFailure::AlreadyOpen);
     m_port = port;
 }
 
@@ -32,9 +26,16 @@ void CommPortCore::setSettings(const QString& settings)
 {
     const auto parsed = LineSettings::parse(settings);
     if (!parsed)
-        throw invalidValue();
-    if (portOpen())
-        applyDeviceSettings(*parsed);
+        throw failure(PortFailure::InvalidValue);
+    if (portOpen()) {
+        try {
+            applyDeviceSettings(*parsed);
+        } catch (const CommError& e) {
+            if (e.number() == err::DeviceUnavailable)
+                closeLost(true);
+            throw;
+        }
+    }
     m_settings = *parsed;
 }
 
@@ -42,60 +43,64 @@ void CommPortCore::setPortOpen(bool open)
 {
     if (open == portOpen()) {
         if (open)
-            throw CommError(err::PortAlreadyOpen, QStringLiteral("Port already open"));
+            throw failure(PortFailure::AlreadyOpen);
         return;
     }
     if (open) {
         openDevice(m_port, m_settings);
-        m_state = PortState::Open;
+        m_open = true;
     } else {
-        const bool healthy = m_state == PortState::Open;
-        m_state = PortState::Closed;
-        closeDevice(healthy);
+        m_open = false;
+        closeDevice(true);
     }
 }
 
 void CommPortCore::output(const QByteArray& bytes)
 {
     if (!portOpen())
-        throw notOpen();
-    if (m_state == PortState::Open) {
-        try {
-            writeDevice(bytes);
-            return;
-        } catch (const CommError& e) {
-            if (e.number() != err::DeviceUnavailable)
-                throw;
-        }
+        throw failure(PortFailure::NotOpen);
+    // The write that finds the device gone is told by its failure; what waited before it is
+    // counted.
+    const qint64 before = bytesPending();
+    try {
+        writeDevice(bytes);
+    } catch (const CommError& e) {
+        if (e.number() == err::DeviceUnavailable)
+            closeLost(true, before);
+        throw;
     }
-    // Report a lost device once, then behave as closed so nothing loops on it.
-    m_state = PortState::Closed;
-    closeDevice(false);
-    if (m_onLost)
-        m_onLost();
-    throw CommError(err::DeviceUnavailable, QStringLiteral("Device unavailable"));
 }
 
-bool CommPortCore::deviceGone() const
+// Said once, then the port is closed, so nothing loops on it.
+void CommPortCore::closeLost(bool atWrite, qint64 dropped)
 {
-    return m_state == PortState::Lost || (m_state == PortState::Open && deviceMissing());
+    if (dropped < 0)
+        dropped = bytesPending();
+    m_open = false;
+    closeDevice(false);
+    notifyLost(dropped, atWrite);
+}
+
+void CommPortCore::lostMeanwhile(qint64 dropped)
+{
+    closeLost(false, dropped);
 }
 
 void ClosedPort::setCommPort(qint16)
 {
-    throw notOpen();
+    throw failure(PortFailure::NotOpen);
 }
 void ClosedPort::setSettings(const QString&)
 {
-    throw notOpen();
+    throw failure(PortFailure::NotOpen);
 }
 void ClosedPort::setPortOpen(bool)
 {
-    throw notOpen();
+    throw failure(PortFailure::NotOpen);
 }
 void ClosedPort::output(const QByteArray&)
 {
-    throw notOpen();
+    throw failure(PortFailure::NotOpen);
 }
 
 } // namespace vq

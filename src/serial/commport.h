@@ -31,14 +31,32 @@ public:
     virtual void discardPending() {}
     // True when the port reads open but its device has gone or was replaced meanwhile.
     virtual bool deviceGone() const { return false; }
-    // The device a port number opens, as the operator would name it; empty when unknown.
+    // The device a port number opens, as the operator would name it; empty when none.
     virtual QString deviceName(int /*port*/) const { return {}; }
-};
 
-// Where the port stands. Closed -> Open: the device opened. Open -> Lost: the device went away
-// between writes; it was closed, but the port still reads open. Open or Lost -> Closed: a close,
-// or a write that found the device gone, which reports it once.
-enum class PortState { Closed, Open, Lost };
+    // The device went away while the port was open, and the port closed: `dropped` bytes were
+    // never sent. `atWrite` when a write found it, whose caller is told by its failure too.
+    using LostHandler = std::function<void(qint64 dropped, bool atWrite)>;
+    void setOnLost(LostHandler onLost) { m_onLost = std::move(onLost); }
+    // Bytes were left waiting for a slow line.
+    void setOnPending(std::function<void()> onPending) { m_onPending = std::move(onPending); }
+
+protected:
+    void notifyLost(qint64 dropped, bool atWrite)
+    {
+        if (m_onLost)
+            m_onLost(dropped, atWrite);
+    }
+    void notifyPending()
+    {
+        if (m_onPending)
+            m_onPending();
+    }
+
+private:
+    LostHandler m_onLost;
+    std::function<void()> m_onPending;
+};
 
 // Holds the property values and their validation; a backend only moves bytes.
 class CommPortCore : public CommPort {
@@ -50,15 +68,10 @@ public:
     void setCommPort(qint16 port) override;
     QString settings() const override { return m_settings.toString(); }
     void setSettings(const QString& settings) override;
-    bool portOpen() const override { return m_state != PortState::Closed; }
+    bool portOpen() const override { return m_open; }
     void setPortOpen(bool open) override;
     void output(const QByteArray& bytes) override;
-    bool deviceGone() const override;
-
-    // Called when the port was closed by a fault (device gone), so a window can show it.
-    void setOnLost(std::function<void()> onLost) { m_onLost = std::move(onLost); }
-    // Called when bytes are left waiting for a slow line.
-    void setOnPending(std::function<void()> onPending) { m_onPending = std::move(onPending); }
+    bool deviceGone() const override { return m_open && deviceMissing(); }
 
 protected:
     virtual void openDevice(int port, const LineSettings& settings) = 0;
@@ -71,21 +84,15 @@ protected:
     // True when the open device has gone from under its name, or was replaced.
     virtual bool deviceMissing() const { return false; }
 
-    PortState portState() const { return m_state; }
-    // For backends that learn of a lost device outside a write: the next write reports it.
-    void setPortState(PortState state) { m_state = state; }
-    void notifyPending()
-    {
-        if (m_onPending)
-            m_onPending();
-    }
+    // For backends that find the device gone outside a write: closed, and said at once.
+    void lostMeanwhile(qint64 dropped);
 
 private:
+    void closeLost(bool atWrite, qint64 dropped = -1);
+
     qint16 m_port = 1;
     LineSettings m_settings;
-    PortState m_state = PortState::Closed;
-    std::function<void()> m_onLost;
-    std::function<void()> m_onPending;
+    bool m_open = false;
 };
 
 // Stands in for the port when no main window owns one: everything behaves as a closed port.

@@ -18,6 +18,12 @@ QString LineSettings::toString() const
     return QStringLiteral("%1,%2,%3,%4").arg(baud).arg(QChar(parity)).arg(dataBits).arg(stop);
 }
 
+double LineSettings::frameBits() const
+{
+    const double stop = stopBits == StopBits::One ? 1 : stopBits == StopBits::OneAndHalf ? 1.5 : 2;
+    return 1 + dataBits + (parity == 'n' ? 0 : 1) + stop;
+}
+
 qint64 LineSettings::lineTimeMs(qint64 bytes) const
 {
     // In half bits, for 1.5 stop bits; rounded up, as a wait must not end early.

@@ -15,7 +15,9 @@ struct LineSettings {
     StopBits stopBits = StopBits::One;
 
     QString toString() const;
-    // How long bytes take on the line, each framed by a start bit, its parity bit and stop bits.
+    // Bits a byte takes on the line: a start bit, its data bits, its parity bit and stop bits.
+    double frameBits() const;
+    // How long bytes take on the line, rounded up.
     qint64 lineTimeMs(qint64 bytes) const;
     // The line time and a second to spare.
     int drainBoundMs(qint64 bytes) const;

@@ -1,12 +1,34 @@
 #include "serial/portlist.h"
 
 #include <algorithm>
+#include <QCollator>
 #include <QDir>
 #include <QFileInfo>
+#include <QJsonDocument>
+#include <QJsonObject>
 #include <QSerialPortInfo>
 #include <QStringList>
 
 namespace vq {
+
+namespace {
+
+QString canonical(const QString& path)
+{
+    const QString real = QFileInfo(path).canonicalFilePath();
+    return real.isEmpty() ? path : real;
+}
+
+int comNumberOf(const PortInfo& port, const PortMap& numbers)
+{
+    for (auto it = numbers.devices.cbegin(); it != numbers.devices.cend(); ++it) {
+        if (canonical(QFile::decodeName(*it)) == canonical(port.device))
+            return it.key();
+    }
+    return 0;
+}
+
+} // namespace
 
 QList<PortInfo> systemPorts()
 {
@@ -36,7 +58,42 @@ QList<PortInfo> systemPorts()
     return ports;
 }
 
-QString portListText(const QList<PortInfo>& ports, PortListFor program)
+PortMap numberPorts(const QList<PortInfo>& ports, const PortMap& byHand)
+{
+    QCollator natural;
+    natural.setNumericMode(true);
+    QList<PortInfo> onBoard, adapters;
+    for (const PortInfo& p : ports)
+        (p.vendor ? adapters : onBoard) << p;
+    std::sort(onBoard.begin(), onBoard.end(), [&](const PortInfo& a, const PortInfo& b) {
+        return natural.compare(a.device, b.device) < 0;
+    });
+    // Adapters without a stable name come after those with one, in their own order.
+    const auto key = [](const PortInfo& p) {
+        return p.stableName.isEmpty() ? QStringLiteral("~") + p.device : p.stableName;
+    };
+    std::sort(adapters.begin(), adapters.end(), [&](const PortInfo& a, const PortInfo& b) {
+        return natural.compare(key(a), key(b)) < 0;
+    });
+
+    PortMap numbers = byHand;
+    QStringList given;
+    for (const QByteArray& device : byHand.devices)
+        given << canonical(QFile::decodeName(device));
+    int next = 1;
+    for (const PortInfo& p : onBoard + adapters) {
+        if (given.contains(canonical(p.device)))
+            continue;
+        while (numbers.devices.contains(next))
+            ++next;
+        if (next > kMaxPortNumber)
+            break;
+        numbers.devices.insert(next, QFile::encodeName(p.device));
+    }
+    return numbers;
+}
+
+QString portListText(const QList<PortInfo>& ports, const PortMap& numbers, PortListFor program)
 {
     if (ports.isEmpty())
         return QStringLiteral("No serial ports found.\n");
@@ -61,9 +118,36 @@ QString portListText(const QList<PortInfo>& ports, PortListFor program)
         if (!p.stableName.isEmpty())
             out += QStringLiteral("    stable name: %1\n").arg(p.stableName);
         const QString name = p.stableName.isEmpty() ? p.device : p.stableName;
+        const int com = comNumberOf(p, numbers);
+        const QString number =
+            com ? QStringLiteral("COM%1").arg(com) : QStringLiteral("no COM number");
         out += program == PortListFor::Utility
-                   ? QStringLiteral("    as COM1: --com 1=%1\n").arg(name)
-                   : QStringLiteral("    as --device %1\n").arg(name);
+                   ? (com ? QStringLiteral("    %1; --com %2=%3 keeps it there\n")
+                                .arg(number)
+                                .arg(com)
+                                .arg(name)
+                          : QStringLiteral("    %1; --com N=%2 gives it one\n").arg(number, name))
+                   : QStringLiteral("    %1 in vq3360; as --device %2\n").arg(number, name);
+    }
+    return out;
+}
+
+QByteArray portListJson(const QList<PortInfo>& ports, const PortMap& numbers)
+{
+    QByteArray out;
+    for (const PortInfo& p : ports) {
+        QJsonObject json{{QStringLiteral("device"), p.device},
+                         {QStringLiteral("description"), p.description},
+                         {QStringLiteral("manufacturer"), p.manufacturer},
+                         {QStringLiteral("serial_number"), p.serialNumber},
+                         {QStringLiteral("stable_name"), p.stableName}};
+        if (p.vendor)
+            json.insert(QStringLiteral("vendor"), int(*p.vendor));
+        if (p.product)
+            json.insert(QStringLiteral("product"), int(*p.product));
+        if (const int com = comNumberOf(p, numbers))
+            json.insert(QStringLiteral("com"), com);
+        out += QJsonDocument(json).toJson(QJsonDocument::Compact) + '\n';
     }
     return out;
 }

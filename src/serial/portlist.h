@@ -1,5 +1,7 @@
 #pragma once
 
+#include "serial/portmap.h"
+
 #include <optional>
 #include <QList>
 #include <QString>
@@ -11,21 +13,31 @@ struct PortInfo {
     QString device; // such as /dev/ttyUSB0
     QString description;
     QString manufacturer;
-    std::optional<quint16> vendor;
+    std::optional<quint16> vendor; // a USB adapter's
     std::optional<quint16> product;
     QString serialNumber;
     QString stableName; // its /dev/serial/by-id name, where it has one
     bool operator==(const PortInfo&) const = default;
 };
 
-// The ports the system has, by device path.
+// The serial ports the system has, by device path.
 QList<PortInfo> systemPorts();
+
+// COM numbers for the ports the system has, as the operating system the utility was written for
+// gives them: on-board ports first in their own order (ttyS2 before ttyS10), then USB adapters
+// by their stable name, so an adapter keeps its number across re-plugging while the set of
+// adapters stays the same. Numbers given by hand keep their device, which no other number gets.
+PortMap numberPorts(const QList<PortInfo>& ports, const PortMap& byHand = {});
 
 // Which program the list is for: each takes a port by its own option.
 enum class PortListFor { Utility, Ctl };
 
-// A few lines a port: what is known of it, and the argument that names it to the program, by its
-// stable name where it has one, since a USB adapter's ttyUSB number changes from plug to plug.
-QString portListText(const QList<PortInfo>& ports, PortListFor program = PortListFor::Utility);
+// A few lines a port: what is known of it, its COM number and the argument that names it to the
+// program, by its stable name where it has one, since a USB adapter's ttyUSB number changes
+// from plug to plug.
+QString portListText(const QList<PortInfo>& ports, const PortMap& numbers,
+                     PortListFor program = PortListFor::Utility);
+// The same, one JSON object a line.
+QByteArray portListJson(const QList<PortInfo>& ports, const PortMap& numbers);
 
 } // namespace vq

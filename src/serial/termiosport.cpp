@@ -1,24 +1,22 @@
 #include "serial/termiosport.h"
 
+#include "serial/log.h"
+
 #include <algorithm>
 #include <array>
 #include <cerrno>
 #include <cstdlib>
-#include <cstring>
 #include <fcntl.h>
 #include <grp.h>
 #include <poll.h>
 #include <QDeadlineTimer>
 #include <QFile>
 #include <QSocketNotifier>
-#include <signal.h>
 #include <sys/file.h>
 #include <sys/ioctl.h>
 #include <sys/stat.h>
-#include <unistd.h>
-#ifdef Q_OS_LINUX
 #include <sys/sysmacros.h>
-#endif
+#include <unistd.h>
 
 namespace vq {
 
@@ -29,50 +27,15 @@ namespace {
 
 // How long a change of settings may wait for bytes still going out, in milliseconds.
 constexpr qint64 kSettingsWaitMs = 500;
-
-// Paths are bytes: a name that is not valid text still opens, and messages show it as best
-// they can.
-QString shown(const QByteArray& path)
-{
-    return QFile::decodeName(path);
-}
+// What a log line shows of a write.
+constexpr qsizetype kLoggedBytes = 256;
 
 // A bare name means the device of that name under /dev.
 QByteArray systemLocation(const QByteArray& name)
 {
-    if (name.startsWith('/') || name.startsWith("./") || name.startsWith("../"))
+    if (name.isEmpty() || name.startsWith('/') || name.startsWith("./") || name.startsWith("../"))
         return name;
     return "/dev/" + name;
-}
-
-QString portLabel(int port, const QByteArray& location)
-{
-    return QStringLiteral("COM%1 (%2)").arg(QString::number(port), shown(location));
-}
-
-CommError deviceUnavailable()
-{
-    return {err::DeviceUnavailable, QStringLiteral("Device unavailable")};
-}
-
-CommError noSuchPort()
-{
-    return {err::InvalidPortNumber, QStringLiteral("Invalid port number")};
-}
-
-CommError notSerial(int port, const QByteArray& location)
-{
-    return {err::InvalidPortNumber,
-            QStringLiteral("%1 is not a serial port. Choose another port, or start the program "
-                           "with --com %2=DEVICE naming a serial device.")
-                .arg(portLabel(port, location), QString::number(port))};
-}
-
-CommError inUse(int port, const QByteArray& location)
-{
-    return {err::PortInUse, QStringLiteral("%1 is in use by another program. Close that program "
-                                           "or choose another port.")
-                                .arg(portLabel(port, location))};
 }
 
 // The group that may write to the device, as its node says; Debian gives serial ports dialout.
@@ -89,68 +52,17 @@ QString writerGroup(const QByteArray& location)
     return QStringLiteral("dialout");
 }
 
-CommError accessDenied(const QByteArray& location)
+bool isPseudoTerminal(dev_t rdev)
 {
-    const QString group = writerGroup(location);
-    return {err::PermissionDenied,
-            QStringLiteral("Access to %1 was denied. Add your user to the %2 group (sudo "
-                           "usermod -aG %2 $USER), log in again, and retry.")
-                .arg(shown(location), group)};
-}
-
-CommError openFailure(int port, const QByteArray& location, int error)
-{
-    switch (error) {
-    case EBUSY: // another opener's exclusive mode
-        return inUse(port, location);
-    case EACCES:
-    case EPERM:
-        return accessDenied(location);
-    case ENOENT:
-    case ENODEV:
-    case ENXIO:
-    case EIO: // a ttyS node with no UART behind it
-        return noSuchPort();
-    default:
-        return {err::OpenFailed,
-                QStringLiteral("%1 could not be opened (%2). Check the device, "
-                               "or choose another port.")
-                    .arg(portLabel(port, location), QString::fromLocal8Bit(std::strerror(error)))};
-    }
-}
-
-bool isPseudoTerminal(int fd)
-{
-#ifdef Q_OS_LINUX
-    struct stat st {};
     // Unix98 pseudo-terminal slaves use majors 136 to 143.
-    return ::fstat(fd, &st) == 0 && major(st.st_rdev) >= 136 && major(st.st_rdev) <= 143;
-#else
-    Q_UNUSED(fd);
-    return false;
-#endif
+    return major(rdev) >= 136 && major(rdev) <= 143;
 }
 
-CommError refused(int port, const QByteArray& location, int fd, const LineSettings& settings,
-                  const QString& reason)
+// /dev/tty is the caller's own terminal and /dev/ptmx makes a new pseudo-terminal: neither is a
+// line to a display, though both are terminals.
+bool isTerminalOfItsOwn(dev_t rdev)
 {
-    const QString label = portLabel(port, location);
-    const QString text = settings.toString();
-    if (settings.stopBits == StopBits::OneAndHalf)
-        return {err::SettingsRefused,
-                QStringLiteral("%1 refused the settings %2: this system has no 1.5 stop bits. "
-                               "Choose 1 or 2 stop bits in Set.")
-                    .arg(label, text)};
-    if (isPseudoTerminal(fd))
-        return {err::SettingsRefused,
-                QStringLiteral("%1 refused the settings %2: a pseudo-terminal takes only 8 data "
-                               "bits without parity. Choose 8 data bits and parity n in Set, or "
-                               "use a real serial port.")
-                    .arg(label, text)};
-    const QString why = reason.isEmpty() ? QString() : QStringLiteral(" (%1)").arg(reason);
-    return {err::SettingsRefused,
-            QStringLiteral("%1 refused the settings %2%3. Choose other settings in Set.")
-                .arg(label, text, why)};
+    return major(rdev) == 5 && (minor(rdev) == 0 || minor(rdev) == 2);
 }
 
 speed_t speedOf(int baud)
@@ -183,58 +95,10 @@ speed_t speedOf(int baud)
     }
 }
 
-// The lock file other serial programs look for: LCK.. and the device's name under /dev, each
-// "/" as "_", holding the owner's process id.
-QByteArray lockFileFor(const QByteArray& device)
+bool hungUp(int fd)
 {
-    QByteArray name =
-        device.startsWith("/dev/") ? device.mid(5) : device.mid(device.lastIndexOf('/') + 1);
-    name.replace('/', '_');
-    for (const char* dir : {"/run/lock", "/var/lock"}) {
-        if (::access(dir, W_OK) == 0)
-            return QByteArray(dir) + "/LCK.." + name;
-    }
-    return {};
-}
-
-// A live process other than this one that holds the lock file, or 0.
-pid_t lockOwner(const QByteArray& file)
-{
-    const int fd = ::open(file.constData(), O_RDONLY | O_CLOEXEC);
-    if (fd < 0)
-        return 0;
-    char text[32] = {};
-    const ssize_t n = ::read(fd, text, sizeof text - 1);
-    ::close(fd);
-    const pid_t pid = n > 0 ? pid_t(std::strtol(text, nullptr, 10)) : 0;
-    if (pid <= 0 || pid == ::getpid())
-        return 0;
-    return ::kill(pid, 0) == 0 || errno == EPERM ? pid : 0;
-}
-
-// Takes the lock file; false when a live process holds it. One whose owner has died is taken
-// over; where it cannot be removed (another user's, in a sticky folder) the lock on the node
-// still keeps the device ours. `taken` is the file made, if any.
-bool takeLockFile(const QByteArray& file, QByteArray& taken)
-{
-    taken.clear();
-    if (file.isEmpty())
-        return true;
-    if (lockOwner(file) != 0)
-        return false;
-    // A dead owner's file we may not remove is no hold; one that appears after a clean look is.
-    const bool cleared = ::unlink(file.constData()) == 0 || errno == ENOENT;
-    const int fd = ::open(file.constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0644);
-    if (fd < 0)
-        return !(cleared && errno == EEXIST);
-    const QByteArray pid = QByteArray::number(::getpid()).rightJustified(10, ' ') + '\n';
-    const bool written = ::write(fd, pid.constData(), size_t(pid.size())) == pid.size();
-    ::close(fd);
-    if (written)
-        taken = file;
-    else
-        ::unlink(file.constData());
-    return true;
+    pollfd p{fd, POLLOUT, 0};
+    return ::poll(&p, 1, 0) > 0 && (p.revents & (POLLHUP | POLLERR | POLLNVAL));
 }
 
 } // namespace
@@ -243,58 +107,104 @@ TermiosPort::TermiosPort(PortMap map) : m_map(std::move(map)) {}
 
 TermiosPort::~TermiosPort()
 {
-    closeDevice(portState() == PortState::Open);
+    closeDevice(portOpen());
+}
+
+PortFailure TermiosPort::failure(PortFailure::Kind kind) const
+{
+    PortFailure f;
+    f.kind = kind;
+    f.port = m_port;
+    f.device = m_location;
+    f.pseudoTerminal = m_pty;
+    return f;
 }
 
 void TermiosPort::openDevice(int port, const LineSettings& settings)
 {
-    const QByteArray location = systemLocation(m_map.deviceFor(port));
+    m_port = port;
+    m_location = systemLocation(m_map.deviceFor(port));
+    m_pty = false;
+    const auto refuse = [this](PortFailure::Kind kind, int error = 0, pid_t holder = 0) {
+        PortFailure f = failure(kind);
+        f.systemError = error;
+        f.holder = holder;
+        if (kind == PortFailure::AccessDenied)
+            f.group = writerGroup(m_location);
+        qCDebug(lcSerial) << m_location << "refused:" << CommError(f).description();
+        return CommError(f);
+    };
+    if (m_location.isEmpty())
+        throw refuse(PortFailure::InvalidPort);
     // Looked at first: a missing path, a plain file and a denied path each get their own words.
     struct stat st {};
-    if (::stat(location.constData(), &st) != 0) {
-        if (errno == EACCES)
-            throw accessDenied(location);
-        throw noSuchPort();
-    }
-    if (!S_ISCHR(st.st_mode))
-        throw notSerial(port, location);
-    if (::faccessat(AT_FDCWD, location.constData(), W_OK, AT_EACCESS) != 0 && errno == EACCES)
-        throw accessDenied(location);
+    if (::stat(m_location.constData(), &st) != 0)
+        throw refuse(errno == EACCES ? PortFailure::AccessDenied : PortFailure::NoSuchDevice,
+                     errno);
+    if (!S_ISCHR(st.st_mode) || isTerminalOfItsOwn(st.st_rdev))
+        throw refuse(PortFailure::NotSerial);
+    if (::faccessat(AT_FDCWD, m_location.constData(), W_OK, AT_EACCESS) != 0 && errno == EACCES)
+        throw refuse(PortFailure::AccessDenied, EACCES);
     // Held by its own name, whichever link led here.
-    char* real = ::realpath(location.constData(), nullptr);
-    const QByteArray device = real ? QByteArray(real) : location;
+    char* real = ::realpath(m_location.constData(), nullptr);
+    const QByteArray device = real ? QByteArray(real) : m_location;
     std::free(real);
+    const QByteArray lockPath = LockFile::pathFor(device);
 
     const int fd = ::open(device.constData(), O_WRONLY | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
-    if (fd < 0)
-        throw openFailure(port, location, errno);
-    QByteArray lockFile;
+    if (fd < 0) {
+        const int error = errno;
+        switch (error) {
+        case EBUSY: { // exclusive mode: another opener's, or one an ended program left
+            const LockFile::Holder holder = LockFile::holderOf(lockPath);
+            throw refuse(holder.state == LockFile::Holder::Dead ? PortFailure::LeftExclusive
+                                                                : PortFailure::InUse,
+                         error, holder.pid);
+        }
+        case EACCES:
+        case EPERM:
+            throw refuse(PortFailure::AccessDenied, error);
+        case ENOENT:
+        case ENODEV:
+        case ENXIO:
+        case EIO: // a ttyS node with no UART behind it
+            throw refuse(PortFailure::NoSuchDevice, error);
+        default:
+            throw refuse(PortFailure::OpenFailed, error);
+        }
+    }
     const auto fail = [&](const CommError& error) {
-        if (!lockFile.isEmpty())
-            ::unlink(lockFile.constData());
+        m_lock.release();
         ::close(fd);
         throw error;
     };
     termios found{};
     if (!::isatty(fd) || ::tcgetattr(fd, &found) != 0)
-        fail(notSerial(port, location));
+        fail(refuse(PortFailure::NotSerial));
+    m_pty = isPseudoTerminal(st.st_rdev);
     // Another program's hold, as root too, is found before anything touches the line: the
-    // advisory lock serial programs take, the terminal's exclusive mode, a live lock file.
-    if (::flock(fd, LOCK_EX | LOCK_NB) != 0)
-        fail(inUse(port, location));
-#ifdef TIOCGEXCL
+    // advisory lock serial programs take, a live lock file, the terminal's exclusive mode.
+    if (::flock(fd, LOCK_EX | LOCK_NB) != 0) {
+        const LockFile::Holder holder = LockFile::holderOf(lockPath);
+        fail(
+            refuse(PortFailure::InUse, 0, holder.state == LockFile::Holder::Live ? holder.pid : 0));
+    }
+    const LockFile::Holder before = m_lock.take(lockPath);
+    if (before.state == LockFile::Holder::Live || before.state == LockFile::Holder::Unknown)
+        fail(refuse(PortFailure::InUse, 0, before.pid));
     int exclusive = 0;
-    if (::ioctl(fd, TIOCGEXCL, &exclusive) == 0 && exclusive)
-        fail(inUse(port, location));
-#endif
-    if (!takeLockFile(lockFileFor(device), lockFile))
-        fail(inUse(port, location));
+    if (::ioctl(fd, TIOCGEXCL, &exclusive) == 0 && exclusive) {
+        // Nobody holds the node's lock and the lock file's owner has died: the mode is what
+        // that program left behind, and only keeps everyone else out.
+        if (before.state != LockFile::Holder::Dead)
+            fail(refuse(PortFailure::InUse));
+        qCDebug(lcSerial) << device << "exclusive mode left by ended process" << before.pid
+                          << "cleared";
+        ::ioctl(fd, TIOCNXCL);
+    }
     ::ioctl(fd, TIOCEXCL);
 
     m_fd = fd;
-    m_port = port;
-    m_location = location;
-    m_lockFile = lockFile;
     m_found = found;
     m_rdev = st.st_rdev;
     m_ino = st.st_ino;
@@ -309,48 +219,57 @@ void TermiosPort::openDevice(int port, const LineSettings& settings)
         throw;
     }
     m_applied = settings;
+    qCDebug(lcSerial) << "COM" << port << "opened" << device << "at" << settings.toString();
 }
 
 void TermiosPort::applyDeviceSettings(const LineSettings& settings)
 {
-    // A device already lost takes nothing; the next write reports it.
-    if (m_fd < 0)
-        return;
     // Bytes on their way would go out at the new settings, garbled: they leave first when that
     // takes a moment, and the change is refused while they cannot.
     if (const qint64 pending = bytesPending()) {
         if (const qint64 needs = m_applied.lineTimeMs(pending); needs <= kSettingsWaitMs)
             sendWithin(QDeadlineTimer(needs + kSettingsWaitMs));
-        if (const qint64 left = bytesPending())
-            throw CommError(err::SettingsRefused,
-                            QStringLiteral("%1 is still sending %2 bytes at %3. Choose the "
-                                           "settings again once they have gone.")
-                                .arg(portLabel(m_port, m_location), QString::number(left),
-                                     m_applied.toString()));
+        if (const qint64 left = bytesPending()) {
+            PortFailure f = failure(PortFailure::StillSending);
+            f.pending = left;
+            f.settings = m_applied;
+            throw CommError(f);
+        }
     }
     try {
         configure(settings);
-    } catch (const CommError&) {
+    } catch (const CommError& e) {
         // Half-applied settings would garble every later command: go back to the last good ones.
-        try {
-            configure(m_applied);
-        } catch (const CommError&) {
+        if (e.number() != err::DeviceUnavailable) {
+            try {
+                configure(m_applied);
+            } catch (const CommError&) {
+            }
         }
         throw;
     }
     m_applied = settings;
+    qCDebug(lcSerial) << m_location << "line now" << settings.toString();
 }
 
 void TermiosPort::configure(const LineSettings& settings)
 {
-    const auto refuse = [&](const QString& reason) {
-        return refused(m_port, m_location, m_fd, settings, reason);
+    const auto refuse = [&](int error) {
+        // A far end that hung up takes no settings at all: that is a device gone.
+        PortFailure f = failure(error == EIO || hungUp(m_fd) ? PortFailure::DeviceGone
+                                                             : PortFailure::SettingsRefused);
+        f.settings = settings;
+        f.systemError = error;
+        qCDebug(lcSerial) << m_location << "refused" << settings.toString() << error;
+        return CommError(f);
     };
+    if (hungUp(m_fd))
+        throw refuse(EIO);
     if (settings.stopBits == StopBits::OneAndHalf)
-        throw refuse({});
+        throw refuse(0);
     termios t{};
     if (::tcgetattr(m_fd, &t) != 0)
-        throw refuse(QString::fromLocal8Bit(std::strerror(errno)));
+        throw refuse(errno);
     ::cfmakeraw(&t);
     t.c_cflag &= ~(CSIZE | PARENB | PARODD | CMSPAR | CSTOPB | CRTSCTS);
     t.c_cflag |= CLOCAL | CREAD;
@@ -373,25 +292,34 @@ void TermiosPort::configure(const LineSettings& settings)
     // After what the driver still holds, which would be garbled at a new speed.
     if (::tcsetattr(m_fd, TCSADRAIN, &t) != 0 ||
         (speed == B0 && !setCustomSpeed(m_fd, settings.baud)))
-        throw refuse(QString::fromLocal8Bit(std::strerror(errno)));
+        throw refuse(errno);
     // Some drivers drop framing they cannot do and still report success: read it back.
     termios now{};
     const tcflag_t framing = CSIZE | PARENB | PARODD | CMSPAR | CSTOPB;
     if (::tcgetattr(m_fd, &now) != 0 || (now.c_cflag & framing) != (t.c_cflag & framing) ||
         (speed != B0 && ::cfgetospeed(&now) != speed))
-        throw refuse({});
+        throw refuse(0);
 }
 
 void TermiosPort::writeDevice(const QByteArray& bytes)
 {
     if (m_fd < 0)
-        throw deviceUnavailable();
+        throw CommError(failure(PortFailure::DeviceGone));
+    if (lcSerial().isDebugEnabled())
+        qCDebug(lcSerial).noquote()
+            << m_location << "write" << bytes.size()
+            << "bytes:" << bytes.left(kLoggedBytes).toHex(' ').toUpper()
+            << (bytes.size() > kLoggedBytes ? QStringLiteral("…") : QString());
     // In order behind whatever still waits; trying the line now finds a gone device at once.
     m_queue.append(bytes);
-    if (!writeQueued())
-        throw deviceUnavailable();
-    if (bytesPending() > 0)
+    if (!writeQueued()) {
+        qCDebug(lcSerial) << m_location << "gone at a write:" << errno;
+        throw CommError(failure(PortFailure::DeviceGone));
+    }
+    if (const qint64 pending = bytesPending()) {
+        qCDebug(lcSerial) << m_location << pending << "bytes wait for the line";
         notifyPending();
+    }
 }
 
 bool TermiosPort::writeQueued()
@@ -426,9 +354,10 @@ void TermiosPort::onWritable()
 {
     if (writeQueued())
         return;
-    // Gone while bytes were waiting: closed now, reported by the next write.
-    release();
-    setPortState(PortState::Lost);
+    // Gone while bytes were waiting: closed now, and said at once.
+    const qint64 dropped = m_queue.size() - m_sent;
+    qCDebug(lcSerial) << m_location << "gone while" << dropped << "bytes waited";
+    lostMeanwhile(dropped);
 }
 
 void TermiosPort::watchWritable(bool on)
@@ -439,7 +368,7 @@ void TermiosPort::watchWritable(bool on)
 
 QString TermiosPort::deviceName(int port) const
 {
-    return shown(systemLocation(m_map.deviceFor(port)));
+    return QFile::decodeName(systemLocation(m_map.deviceFor(port)));
 }
 
 qint64 TermiosPort::bytesPending() const
@@ -455,7 +384,9 @@ void TermiosPort::discardPending()
     m_queue.clear();
     m_sent = 0;
     watchWritable(false);
-    if (m_fd >= 0)
+    // A pseudo-terminal's buffer is the far end's to read, not a line's to send: a flush would
+    // throw away bytes that still arrive, and its queue reads empty, so none would be counted.
+    if (m_fd >= 0 && !m_pty)
         ::tcflush(m_fd, TCOFLUSH);
 }
 
@@ -486,10 +417,7 @@ void TermiosPort::sendWithin(const QDeadlineTimer& deadline)
 
 bool TermiosPort::deviceMissing() const
 {
-    if (m_fd < 0)
-        return true;
-    pollfd p{m_fd, POLLOUT, 0};
-    if (::poll(&p, 1, 0) > 0 && (p.revents & (POLLHUP | POLLERR | POLLNVAL)))
+    if (m_fd < 0 || hungUp(m_fd))
         return true;
     struct stat now {};
     return ::stat(m_location.constData(), &now) != 0 || now.st_rdev != m_rdev ||
@@ -501,8 +429,7 @@ void TermiosPort::release()
     watchWritable(false);
     if (m_fd < 0)
         return;
-    // What is left would hold the close for the driver's own wait. Only then: on a
-    // pseudo-terminal a flush also takes what the far end has not read yet.
+    // What is left would hold the close for the driver's own wait.
     if (bytesPending() > 0)
         discardPending();
     // After what a UART's own buffer still holds, so its last bytes keep the line's speed.
@@ -510,11 +437,10 @@ void TermiosPort::release()
     ::ioctl(m_fd, TIOCNXCL);
     ::close(m_fd); // lets go of the advisory lock too
     m_fd = -1;
-    if (!m_lockFile.isEmpty())
-        ::unlink(m_lockFile.constData());
-    m_lockFile.clear();
+    m_lock.release();
     m_queue.clear();
     m_sent = 0;
+    qCDebug(lcSerial) << m_location << "closed, its line put back";
 }
 
 PortFactory systemPortFactory(PortMap map)

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "serial/commport.h"
+#include "serial/lockfile.h"
 #include "serial/portmap.h"
 
 #include <memory>
@@ -16,8 +17,12 @@ namespace vq {
 // The port on a terminal device through termios. Opened write-only: the display never answers.
 // A write the driver cannot take at once waits in order behind what is pending and goes out as
 // the line takes it; only a device error counts as the device gone. The device is held the way
-// serial programs coordinate: an advisory lock on its node, the lock file under /run/lock and
-// the terminal's exclusive mode; closing puts back the line settings found at open.
+// serial programs coordinate: an advisory lock on its node, the lock file and the terminal's
+// exclusive mode; closing puts back the line settings found at open.
+//
+// Not QSerialPort: its lock file cannot take over another user's stale one, it keys the lock to
+// the name given rather than the device, and it reports a full transmit buffer (EAGAIN) as an
+// error, where a slow line only means "later".
 class TermiosPort final : public CommPortCore {
 public:
     explicit TermiosPort(PortMap map = {});
@@ -37,6 +42,7 @@ protected:
     bool deviceMissing() const override;
 
 private:
+    PortFailure failure(PortFailure::Kind kind) const;
     void configure(const LineSettings& settings);
     // Writes what waits as the line takes it, until none is left or the deadline passes.
     void sendWithin(const QDeadlineTimer& deadline);
@@ -50,7 +56,8 @@ private:
     int m_port = 0;
     int m_fd = -1;
     QByteArray m_location; // as mapped, for messages
-    QByteArray m_lockFile; // ours while we hold the device; empty when none could be made
+    LockFile m_lock;
+    bool m_pty = false;
     dev_t m_rdev = 0;
     ino_t m_ino = 0;
     termios m_found{}; // the line as it was at open

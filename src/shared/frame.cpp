@@ -1,5 +1,7 @@
 #include "shared/frame.h"
 
+#include <QList>
+
 namespace vq {
 
 namespace {
@@ -24,6 +26,15 @@ QByteArray displayCommand(const QByteArray& head, char parameter, const QByteArr
 QByteArray displayCommand(char code, char parameter, const QByteArray& data)
 {
     return displayCommand(commandHead(code), parameter, data);
+}
+
+QByteArray toDisplayBytes(const QString& text)
+{
+    QByteArray bytes;
+    bytes.reserve(text.size());
+    for (const uint c : text.toUcs4())
+        bytes.append(c <= 0xFF ? char(c) : '?');
+    return bytes;
 }
 
 } // namespace vq

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QByteArray>
+#include <QString>
 
 namespace vq {
 
@@ -22,5 +23,8 @@ QByteArray commandHead(char code);
 // A whole display command: its head, one parameter byte, the data if any, ETX.
 QByteArray displayCommand(const QByteArray& head, char parameter, const QByteArray& data = {});
 QByteArray displayCommand(char code, char parameter, const QByteArray& data = {});
+
+// Text for the display: U+0000 to U+00FF become the byte of the same value, anything else "?".
+QByteArray toDisplayBytes(const QString& text);
 
 } // namespace vq

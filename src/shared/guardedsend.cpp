@@ -13,7 +13,7 @@ QString writeFailureText(const CommError& error)
 
 void reportWriteFailure(Boxes& boxes, const CommError& error)
 {
-    boxes.ShowMessage(writeFailureText(error), 4,
+    boxes.ShowMessage(writeFailureText(error), box::Ok,
                       error.number() == err::PortNotOpen ? kMessageTitle : QStringLiteral("Error"));
 }
 
@@ -21,7 +21,7 @@ bool portOpenOrRefuse(CommPort& port, Boxes& boxes, const QString& refusalText)
 {
     if (port.portOpen())
         return true;
-    boxes.ShowMessage(refusalText, 4, kMessageTitle);
+    boxes.ShowMessage(refusalText, box::Ok, kMessageTitle);
     return false;
 }
 
@@ -40,15 +40,6 @@ bool guardedSend(CommPort& port, Boxes& boxes, const QByteArray& command,
                  const QString& refusalText)
 {
     return portOpenOrRefuse(port, boxes, refusalText) && sendReported(port, boxes, command);
-}
-
-QByteArray toDisplayBytes(const QString& text)
-{
-    QByteArray bytes;
-    bytes.reserve(text.size());
-    for (const uint c : text.toUcs4())
-        bytes.append(c <= 0xFF ? char(c) : '?');
-    return bytes;
 }
 
 } // namespace vq

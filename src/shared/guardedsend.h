@@ -29,7 +29,4 @@ bool sendReported(CommPort& port, Boxes& boxes, const QByteArray& command);
 bool guardedSend(CommPort& port, Boxes& boxes, const QByteArray& command,
                  const QString& refusalText = kPortNotOpen);
 
-// Text for the display: U+0000 to U+00FF become the byte of the same value, anything else "?".
-QByteArray toDisplayBytes(const QString& text);
-
 } // namespace vq

@@ -1,7 +1,7 @@
 // The real serial backend on pseudo-terminals: bytes, closing, faults and refusals, through the
 // main window where the operator sees the outcome and through the port where it is its contract.
 #include "app/mainops.h"
-#include "app/termination.h"
+#include "cli/termination.h"
 #include "demo/datasave.h"
 #include "harness.h"
 #include "modal.h"
@@ -589,7 +589,7 @@ void TstPort::closeWhilePending()
             ::tcflow(pty.slave(), TCOON);
             pty.startReading(bytes.size());
         });
-    const TerminationSignals termination([w](int) { w->endOnSignal(); });
+    const cli::TerminationSignals termination([w](int) { w->endOnSignal(); });
     if (how == u"close port")
         w->Command1_Click(1);
     else if (how == u"close window")

@@ -1,0 +1,153 @@
+#include "cli/arguments.h"
+
+#include <algorithm>
+#include <QCommandLineParser>
+#include <QRegularExpression>
+#include <vector>
+
+namespace vq::cli {
+
+namespace {
+
+QString shown(const QByteArray& arg)
+{
+    return QString::fromLocal8Bit(arg);
+}
+
+const OptionSpec* find(std::span<const OptionSpec> specs, const QString& name)
+{
+    const auto it = std::find_if(specs.begin(), specs.end(),
+                                 [&](const OptionSpec& s) { return s.names.contains(name); });
+    return it == specs.end() ? nullptr : &*it;
+}
+
+} // namespace
+
+bool Arguments::isSet(const QString& name) const
+{
+    return std::any_of(options.begin(), options.end(),
+                       [&](const Option& o) { return o.name == name; });
+}
+
+QList<QByteArray> Arguments::values(const QString& name) const
+{
+    QList<QByteArray> out;
+    for (const Option& o : options) {
+        if (o.name == name)
+            out << o.value;
+    }
+    return out;
+}
+
+QString Arguments::value(const QString& name) const
+{
+    const QList<QByteArray> all = values(name);
+    return all.isEmpty() ? QString() : shown(all.last());
+}
+
+Arguments scan(const QList<QByteArray>& args, std::span<const OptionSpec> specs,
+               Positionals positionals)
+{
+    Arguments out;
+    bool optionsDone = false;
+    for (qsizetype i = 0; i < args.size(); ++i) {
+        const QByteArray& arg = args[i];
+        if (optionsDone || arg.size() < 2 || !arg.startsWith('-')) {
+            out.positionals << arg;
+            optionsDone = optionsDone || positionals == Positionals::EndOptions;
+            continue;
+        }
+        if (arg == "--") {
+            optionsDone = true;
+            continue;
+        }
+        const QByteArray body = arg.mid(arg.startsWith("--") ? 2 : 1);
+        const qsizetype eq = body.indexOf('=');
+        const QString name = shown(eq < 0 ? body : body.left(eq));
+        const OptionSpec* spec = find(specs, name);
+        if (!spec) {
+            out.error = QStringLiteral("unknown option '%1'").arg(name);
+            return out;
+        }
+        Arguments::Option option{spec->names.constFirst(), {}, arg};
+        if (spec->valueName.isEmpty()) {
+            if (eq >= 0) {
+                out.error = QStringLiteral("%1 takes no value").arg(shown(arg.left(eq + 1)));
+                return out;
+            }
+        } else if (eq >= 0) {
+            option.value = body.mid(eq + 1);
+        } else if (i + 1 < args.size()) {
+            option.value = args[++i];
+            option.given += ' ' + option.value;
+        } else {
+            out.error = QStringLiteral("missing value after %1").arg(shown(arg));
+            return out;
+        }
+        out.options << option;
+    }
+    return out;
+}
+
+std::span<const OptionSpec> qtOptions()
+{
+    static const auto specs = [] {
+        std::vector<OptionSpec> all{
+            {{QStringLiteral("platform")},
+             QStringLiteral("name"),
+             QStringLiteral("The window system to use, such as offscreen to run without a "
+                            "display. Qt's other options (-style, -reverse...) are taken too.")}};
+        for (const char* name :
+             {"platformpluginpath", "platformtheme", "plugin", "qwindowgeometry", "qwindowicon",
+              "qwindowtitle", "display", "geometry", "style", "stylesheet", "session"})
+            all.push_back({{QString::fromLatin1(name)}, QStringLiteral("value"), {}});
+        for (const char* name : {"reverse", "widgetcount", "nograb", "dograb", "sync"})
+            all.push_back({{QString::fromLatin1(name)}, {}, {}});
+        return all;
+    }();
+    return specs;
+}
+
+QList<QByteArray> qtArguments(const Arguments& parsed)
+{
+    QList<QByteArray> out;
+    for (const Arguments::Option& o : parsed.options) {
+        const OptionSpec* spec = find(qtOptions(), o.name);
+        if (!spec)
+            continue;
+        out << '-' + o.name.toLatin1();
+        if (!spec->valueName.isEmpty())
+            out << o.value;
+    }
+    return out;
+}
+
+QString helpText(const QString& program, const QString& description,
+                 std::span<const OptionSpec> specs, const QString& positionalName,
+                 const QString& positionalHelp, const QString& positionalSyntax)
+{
+    QCommandLineParser parser;
+    parser.setSingleDashWordOptionMode(QCommandLineParser::ParseAsLongOptions);
+    parser.setApplicationDescription(description);
+    for (const OptionSpec& s : specs) {
+        QCommandLineOption option(s.names, s.description, s.valueName);
+        if (s.description.isEmpty())
+            option.setFlags(QCommandLineOption::HiddenFromHelp);
+        parser.addOption(option);
+    }
+    if (!positionalName.isEmpty())
+        parser.addPositionalArgument(positionalName, positionalHelp, positionalSyntax);
+    // The parser names the program by how it was started, or not at all before the application.
+    static const QRegularExpression usage(QStringLiteral("^Usage: \\S+"));
+    return parser.helpText().replace(usage, QStringLiteral("Usage: ") + program);
+}
+
+QList<QByteArray> rawArguments(int argc, char** argv)
+{
+    QList<QByteArray> args;
+    for (int i = 1; i < argc; ++i)
+        args << QByteArray(argv[i]);
+    return args;
+}
+
+} // namespace vq::cli

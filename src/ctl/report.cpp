@@ -1,0 +1,194 @@
+#include "ctl/report.h"
+
+#include <cstdio>
+#include <cstring>
+#include <QJsonArray>
+#include <QJsonDocument>
+
+namespace vq::ctl {
+
+namespace {
+
+void put(std::FILE* stream, const QByteArray& text)
+{
+    std::fwrite(text.constData(), 1, size_t(text.size()), stream);
+    std::fflush(stream);
+}
+
+QString escapedChar(uint c)
+{
+    return QStringLiteral("\\x%1").arg(c, 2, 16, QLatin1Char('0'));
+}
+
+bool isControl(uint c)
+{
+    return c < 0x20 || (c >= 0x7F && c < 0xA0);
+}
+
+QJsonObject actionJson(const Action& action, const QList<QByteArray>& writes)
+{
+    QJsonObject json{{QStringLiteral("action"), action.words.constFirst()},
+                     {QStringLiteral("arguments"), QJsonArray::fromStringList(action.words.mid(1))},
+                     {QStringLiteral("bytes"), hexBytes(writes)}};
+    if (std::any_of(action.steps.begin(), action.steps.end(),
+                    [](const Step& s) { return bool(s.pcLine); })) {
+        QJsonArray steps;
+        for (const Step& s : action.steps)
+            steps << QJsonObject{
+                {QStringLiteral("line"), s.pcLine ? s.pcLine->toString() : QString()},
+                {QStringLiteral("bytes"), hexBytes(s.writes)}};
+        json.insert(QStringLiteral("steps"), steps);
+    }
+    return json;
+}
+
+} // namespace
+
+QString printable(const QString& text)
+{
+    QString out;
+    for (const uint c : text.toUcs4())
+        out += isControl(c) ? escapedChar(c)
+                            : QString::fromUcs4(reinterpret_cast<const char32_t*>(&c), 1);
+    return out;
+}
+
+QString printable(const QByteArray& bytes)
+{
+    const QString utf8 = QString::fromUtf8(bytes);
+    if (!utf8.contains(QChar::ReplacementCharacter) || bytes.contains("\xEF\xBF\xBD"))
+        return printable(utf8);
+    QString out;
+    for (const char b : bytes) {
+        const uchar c = uchar(b);
+        out += c >= 0x80 || isControl(c) ? escapedChar(c) : QString(QChar(c));
+    }
+    return out;
+}
+
+QString counted(qsizetype n, const char* what)
+{
+    return QStringLiteral("%1 %2%3").arg(n).arg(QLatin1String(what)).arg(n == 1 ? "" : "s");
+}
+
+void Report::out(const QString& text, QJsonObject json, const QByteArray& device)
+{
+    if (!m_json) {
+        put(stdout, ((device.isEmpty() ? QString() : printable(device) + QStringLiteral(": ")) +
+                     text + u'\n')
+                        .toUtf8());
+        return;
+    }
+    if (!device.isEmpty())
+        json.insert(QStringLiteral("device"), QString::fromLocal8Bit(device));
+    put(stdout, QJsonDocument(json).toJson(QJsonDocument::Compact) + '\n');
+}
+
+void Report::action(const QByteArray& device, const Action& action, const DeviceInfo& info)
+{
+    const QList<QByteArray> writes = action.writes(info);
+    QStringList words;
+    for (const QString& w : action.words)
+        words << printable(w);
+    QString text = words.join(u' ') + QStringLiteral(": ") + hexBytes(writes);
+    if (device.isEmpty() && action.steps.size() > 1 && action.steps.constFirst().pcLine) {
+        // A dry run shows the whole sweep, a line at each PC-side line.
+        for (const Step& s : action.steps)
+            text += QStringLiteral("\n  at %1: %2").arg(s.pcLine->toString(), hexBytes(s.writes));
+    }
+    out(text, actionJson(action, writes), device);
+}
+
+void Report::note(const QByteArray& device, const QString& text, const QJsonObject& json)
+{
+    out(text, json, device);
+}
+
+void Report::done(const QByteArray& device, qsizetype actions)
+{
+    out(QStringLiteral("done, %1 sent").arg(counted(actions, "action")),
+        {{QStringLiteral("ok"), true}, {QStringLiteral("actions"), int(actions)}}, device);
+}
+
+void Report::failed(const QByteArray& device, qsizetype sent, qsizetype total, const QString& why)
+{
+    const QString text =
+        QStringLiteral("failed after %1 of %2: %3").arg(sent).arg(counted(total, "action"), why);
+    put(stderr,
+        (QStringLiteral("vq3360ctl: ") + printable(device) + QStringLiteral(": ") + text + u'\n')
+            .toUtf8());
+    if (m_json) {
+        QJsonObject json{{QStringLiteral("ok"), false},
+                         {QStringLiteral("actions"), int(sent)},
+                         {QStringLiteral("error"), why}};
+        json.insert(QStringLiteral("device"), QString::fromLocal8Bit(device));
+        put(stdout, QJsonDocument(json).toJson(QJsonDocument::Compact) + '\n');
+    }
+}
+
+void Report::usage(const QString& why)
+{
+    put(stderr, (QStringLiteral("vq3360ctl: ") + printable(why) + QStringLiteral("\nTry --help.\n"))
+                    .toUtf8());
+    if (m_json)
+        put(stdout, QJsonDocument(QJsonObject{{QStringLiteral("ok"), false},
+                                              {QStringLiteral("error"), why},
+                                              {QStringLiteral("usage"), true}})
+                            .toJson(QJsonDocument::Compact) +
+                        '\n');
+}
+
+void Report::raw(const QByteArray& text)
+{
+    put(stdout, text);
+}
+
+QString failureWords(const CommError& error, const QByteArray& device)
+{
+    const PortFailure& f = error.failure();
+    const QString dev = printable(device);
+    const auto strerror = [](int e) { return QString::fromLocal8Bit(std::strerror(e)); };
+    switch (f.kind) {
+    case PortFailure::InvalidPort:
+    case PortFailure::NoSuchDevice:
+        return strerror(f.systemError ? f.systemError : ENOENT);
+    case PortFailure::NotSerial:
+        return QStringLiteral("not a serial port");
+    case PortFailure::InUse:
+        return f.holder ? QStringLiteral("in use by another program (PID %1)").arg(f.holder)
+                        : QStringLiteral("in use by another program");
+    case PortFailure::LeftExclusive:
+        return QStringLiteral(
+                   "left in exclusive mode by a program that has ended (PID %1), and "
+                   "another program still has it open; the mode clears when that "
+                   "program closes it (fuser -v %2 names it), or when root opens it once")
+            .arg(QString::number(f.holder), dev);
+    case PortFailure::AccessDenied:
+        return QStringLiteral("Permission denied; join the %1 group (sudo usermod -aG %1 "
+                              "$USER), then log in again")
+            .arg(f.group);
+    case PortFailure::OpenFailed:
+        return strerror(f.systemError);
+    case PortFailure::SettingsRefused: {
+        QString why;
+        if (f.settings.stopBits == StopBits::OneAndHalf)
+            why = QStringLiteral(": this system has no 1.5 stop bits");
+        else if (f.pseudoTerminal)
+            why = QStringLiteral(": a pseudo-terminal takes only 8 data bits without parity");
+        else if (f.systemError)
+            why = QStringLiteral(" (%1)").arg(strerror(f.systemError));
+        return QStringLiteral("refused the settings %1%2").arg(f.settings.toString(), why);
+    }
+    case PortFailure::StillSending:
+        return QStringLiteral("still sending %1").arg(counted(f.pending, "byte"));
+    case PortFailure::DeviceGone:
+        return QStringLiteral("the device went away");
+    case PortFailure::InvalidValue:
+    case PortFailure::AlreadyOpen:
+    case PortFailure::NotOpen:
+        break;
+    }
+    return error.description();
+}
+
+} // namespace vq::ctl

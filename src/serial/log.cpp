@@ -1,0 +1,7 @@
+#include "serial/log.h"
+
+namespace vq {
+
+Q_LOGGING_CATEGORY(lcSerial, "vq.serial", QtWarningMsg)
+
+} // namespace vq

@@ -1,0 +1,154 @@
+// The utility's own words for what went wrong with a port: shown in its boxes and status rows.
+#include "serial/commerror.h"
+
+#include <cstring>
+#include <QFile>
+
+namespace vq {
+
+namespace {
+
+QString shown(const QByteArray& path)
+{
+    return QFile::decodeName(path);
+}
+
+QString portLabel(const PortFailure& f)
+{
+    return QStringLiteral("COM%1 (%2)").arg(QString::number(f.port), shown(f.device));
+}
+
+QString refusedText(const PortFailure& f)
+{
+    const QString head =
+        QStringLiteral("%1 refused the settings %2").arg(portLabel(f), f.settings.toString());
+    if (f.settings.stopBits == StopBits::OneAndHalf)
+        return head + QStringLiteral(": this system has no 1.5 stop bits. Choose 1 or 2 stop "
+                                     "bits in Set.");
+    if (f.pseudoTerminal)
+        return head + QStringLiteral(": a pseudo-terminal takes only 8 data bits without parity. "
+                                     "Choose 8 data bits and parity n in Set, or use a real "
+                                     "serial port.");
+    const QString why =
+        f.systemError
+            ? QStringLiteral(" (%1)").arg(QString::fromLocal8Bit(std::strerror(f.systemError)))
+            : QString();
+    return head + why + QStringLiteral(". Choose other settings in Set.");
+}
+
+QString utilityText(const PortFailure& f)
+{
+    switch (f.kind) {
+    case PortFailure::InvalidValue:
+        return QStringLiteral("Invalid property value");
+    case PortFailure::InvalidPort:
+    case PortFailure::NoSuchDevice:
+        return QStringLiteral("Invalid port number");
+    case PortFailure::NotSerial:
+        return QStringLiteral("%1 is not a serial port. Choose another port, or start the "
+                              "program with --com %2=DEVICE naming a serial device.")
+            .arg(portLabel(f), QString::number(f.port));
+    case PortFailure::InUse:
+        return QStringLiteral("%1 is in use by another program. Close that program or choose "
+                              "another port.")
+            .arg(portLabel(f));
+    case PortFailure::LeftExclusive:
+        return QStringLiteral("%1 was left locked by a program that has ended (PID %2), and "
+                              "another program still has it open. Close that program, or open "
+                              "the port once as root, which clears the lock.")
+            .arg(portLabel(f), QString::number(f.holder));
+    case PortFailure::AccessDenied:
+        return QStringLiteral("Access to %1 was denied. Add your user to the %2 group (sudo "
+                              "usermod -aG %2 $USER), log in again, and retry.")
+            .arg(shown(f.device), f.group);
+    case PortFailure::OpenFailed:
+        return QStringLiteral("%1 could not be opened (%2). Check the device, or choose another "
+                              "port.")
+            .arg(portLabel(f), QString::fromLocal8Bit(std::strerror(f.systemError)));
+    case PortFailure::SettingsRefused:
+        return refusedText(f);
+    case PortFailure::StillSending:
+        return QStringLiteral("%1 is still sending %2 bytes at %3. Choose the settings again "
+                              "once they have gone.")
+            .arg(portLabel(f), QString::number(f.pending), f.settings.toString());
+    case PortFailure::AlreadyOpen:
+        return QStringLiteral("Port already open");
+    case PortFailure::NotOpen:
+        return QStringLiteral("Operation valid only when the port is open");
+    case PortFailure::DeviceGone:
+        return QStringLiteral("Device unavailable");
+    }
+    return {};
+}
+
+PortFailure::Kind kindFor(int number)
+{
+    switch (number) {
+    case err::DeviceUnavailable:
+        return PortFailure::DeviceGone;
+    case err::PermissionDenied:
+        return PortFailure::AccessDenied;
+    case err::InvalidPropertyValue:
+        return PortFailure::InvalidValue;
+    case err::InvalidPortNumber:
+        return PortFailure::InvalidPort;
+    case err::PortAlreadyOpen:
+        return PortFailure::AlreadyOpen;
+    case err::PortInUse:
+        return PortFailure::InUse;
+    case err::SettingsRefused:
+        return PortFailure::SettingsRefused;
+    case err::PortNotOpen:
+        return PortFailure::NotOpen;
+    case err::NotSerialPort:
+        return PortFailure::NotSerial;
+    default:
+        return PortFailure::OpenFailed;
+    }
+}
+
+} // namespace
+
+int errorNumber(PortFailure::Kind kind)
+{
+    switch (kind) {
+    case PortFailure::InvalidValue:
+        return err::InvalidPropertyValue;
+    case PortFailure::InvalidPort:
+    case PortFailure::NoSuchDevice:
+        return err::InvalidPortNumber;
+    case PortFailure::NotSerial:
+        return err::NotSerialPort;
+    case PortFailure::InUse:
+    case PortFailure::LeftExclusive:
+        return err::PortInUse;
+    case PortFailure::AccessDenied:
+        return err::PermissionDenied;
+    case PortFailure::OpenFailed:
+        return err::OpenFailed;
+    case PortFailure::SettingsRefused:
+    case PortFailure::StillSending:
+        return err::SettingsRefused;
+    case PortFailure::AlreadyOpen:
+        return err::PortAlreadyOpen;
+    case PortFailure::NotOpen:
+        return err::PortNotOpen;
+    case PortFailure::DeviceGone:
+        return err::DeviceUnavailable;
+    }
+    return err::OpenFailed;
+}
+
+CommError::CommError(const PortFailure& failure)
+    : m_number(errorNumber(failure.kind)), m_description(utilityText(failure)),
+      m_what(m_description.toUtf8()), m_failure(failure)
+{
+}
+
+CommError::CommError(int number, QString description)
+    : m_number(number), m_description(std::move(description)), m_what(m_description.toUtf8())
+{
+    m_failure.kind = kindFor(number);
+}
+
+} // namespace vq
