@@ -26,14 +26,14 @@ const OptionSpec* find(std::span<const OptionSpec> specs, const QString& name)
 bool Arguments::isSet(const QString& name) const
 {
     return std::any_of(options.begin(), options.end(),
-                       [&](const Option& o) { return o.name == name; });
+                       [&](const Option& o) { return o.names.contains(name); });
 }
 
 QList<QByteArray> Arguments::values(const QString& name) const
 {
     QList<QByteArray> out;
     for (const Option& o : options) {
-        if (o.name == name)
+        if (o.names.contains(name))
             out << o.value;
     }
     return out;
@@ -69,10 +69,10 @@ Arguments scan(const QList<QByteArray>& args, std::span<const OptionSpec> specs,
             out.error = QStringLiteral("unknown option '%1'").arg(name);
             return out;
         }
-        Arguments::Option option{spec->names.constFirst(), {}, arg};
+        Arguments::Option option{spec->names, {}, arg};
         if (spec->valueName.isEmpty()) {
             if (eq >= 0) {
-                out.error = QStringLiteral("%1 takes no value").arg(shown(arg.left(eq + 1)));
+                out.error = QStringLiteral("--%1 takes no value").arg(name);
                 return out;
             }
         } else if (eq >= 0) {
@@ -112,10 +112,10 @@ QList<QByteArray> qtArguments(const Arguments& parsed)
 {
     QList<QByteArray> out;
     for (const Arguments::Option& o : parsed.options) {
-        const OptionSpec* spec = find(qtOptions(), o.name);
+        const OptionSpec* spec = find(qtOptions(), o.names.constFirst());
         if (!spec)
             continue;
-        out << '-' + o.name.toLatin1();
+        out << '-' + o.names.constFirst().toLatin1();
         if (!spec->valueName.isEmpty())
             out << o.value;
     }

@@ -20,7 +20,7 @@ struct OptionSpec {
 // device name need not be text), and the positional words.
 struct Arguments {
     struct Option {
-        QString name; // the spec's first name
+        QStringList names; // the spec's
         QByteArray value;
         QByteArray given; // the argument as written, for pass-through and messages
     };

@@ -90,11 +90,19 @@ void Report::action(const QByteArray& device, const Action& action, const Device
     QStringList words;
     for (const QString& w : action.words)
         words << printable(w);
-    QString text = words.join(u' ') + QStringLiteral(": ") + hexBytes(writes);
-    if (device.isEmpty() && action.steps.size() > 1 && action.steps.constFirst().pcLine) {
-        // A dry run shows the whole sweep, a line at each PC-side line.
-        for (const Step& s : action.steps)
-            text += QStringLiteral("\n  at %1: %2").arg(s.pcLine->toString(), hexBytes(s.writes));
+    QString text = words.join(u' ') + QStringLiteral(": ");
+    if (action.steps.size() > 1 && action.steps.constFirst().pcLine) {
+        // A sweep says its bytes once; a dry run shows it whole, a line at each PC-side line.
+        text += QStringLiteral("%1 at each of %2")
+                    .arg(hexBytes(action.steps.constFirst().writes),
+                         counted(action.steps.size(), "line"));
+        for (const Step& s : action.steps) {
+            if (device.isEmpty())
+                text +=
+                    QStringLiteral("\n  at %1: %2").arg(s.pcLine->toString(), hexBytes(s.writes));
+        }
+    } else {
+        text += hexBytes(writes);
     }
     out(text, actionJson(action, writes), device);
 }

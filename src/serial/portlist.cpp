@@ -1,11 +1,11 @@
 #include "serial/portlist.h"
 
 #include <algorithm>
-#include <QCollator>
 #include <QDir>
 #include <QFileInfo>
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <QRegularExpression>
 #include <QSerialPortInfo>
 #include <QStringList>
 
@@ -17,6 +17,24 @@ QString canonical(const QString& path)
 {
     const QString real = QFileInfo(path).canonicalFilePath();
     return real.isEmpty() ? path : real;
+}
+
+// ttyS2 before ttyS10: runs of digits compare as numbers.
+bool naturalLess(const QString& a, const QString& b)
+{
+    static const QRegularExpression parts(QStringLiteral("(\\D*)(\\d*)"));
+    auto i = parts.globalMatch(a), j = parts.globalMatch(b);
+    while (i.hasNext() && j.hasNext()) {
+        const auto x = i.next(), y = j.next();
+        if (x.captured(1) != y.captured(1))
+            return x.captured(1) < y.captured(1);
+        const qsizetype lx = x.capturedLength(2), ly = y.capturedLength(2);
+        if (lx != ly || x.captured(2) != y.captured(2))
+            return lx != ly ? lx < ly : x.captured(2) < y.captured(2);
+        if (x.capturedLength() == 0)
+            break;
+    }
+    return a < b;
 }
 
 int comNumberOf(const PortInfo& port, const PortMap& numbers)
@@ -60,21 +78,18 @@ QList<PortInfo> systemPorts()
 
 PortMap numberPorts(const QList<PortInfo>& ports, const PortMap& byHand)
 {
-    QCollator natural;
-    natural.setNumericMode(true);
     QList<PortInfo> onBoard, adapters;
     for (const PortInfo& p : ports)
         (p.vendor ? adapters : onBoard) << p;
     std::sort(onBoard.begin(), onBoard.end(), [&](const PortInfo& a, const PortInfo& b) {
-        return natural.compare(a.device, b.device) < 0;
+        return naturalLess(a.device, b.device);
     });
     // Adapters without a stable name come after those with one, in their own order.
     const auto key = [](const PortInfo& p) {
         return p.stableName.isEmpty() ? QStringLiteral("~") + p.device : p.stableName;
     };
-    std::sort(adapters.begin(), adapters.end(), [&](const PortInfo& a, const PortInfo& b) {
-        return natural.compare(key(a), key(b)) < 0;
-    });
+    std::sort(adapters.begin(), adapters.end(),
+              [&](const PortInfo& a, const PortInfo& b) { return naturalLess(key(a), key(b)); });
 
     PortMap numbers = byHand;
     QStringList given;

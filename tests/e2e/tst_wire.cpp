@@ -115,6 +115,8 @@ private slots:
     void persistentDemo();
     void toolRuns_data();
     void toolRuns();
+    void rescue_data();
+    void rescue();
 
 private:
     Formall* main() const { return m_h->main(); }
@@ -122,7 +124,12 @@ private:
     {
         return main()->controls().get<QPushButton>("Command1", index);
     }
-    QStringList heard(qsizetype count) { return heardAs(m_display->events(count)); }
+    QStringList heard(qsizetype count)
+    {
+        const QList<QJsonObject> events = m_display->events(count);
+        m_last = events.value(events.size() - 1);
+        return heardAs(events);
+    }
     QStringList heardUntilShow() { return heardAs(m_display->eventsUntil(endsInShow)); }
     bool trigger(const QString& entry)
     {
@@ -147,6 +154,8 @@ private:
     std::unique_ptr<Harness> m_h;
     QTimer m_watchdog;
     QPointer<QWidget> m_lastModal;
+    QByteArray m_stdin; // for the next vq3360ctl run
+    QJsonObject m_last; // the last event heard
     QStringList m_stuck;
 };
 
@@ -221,6 +230,8 @@ QStringList TstWire::byTool(QStringList args, qsizetype count, int* exitCode, QS
     if (!args.contains(u"--device"))
         args = QStringList{"--device", m_display->path()} + args;
     tool.start(QStringLiteral(VQ_CTL_EXE), count < 0 ? args << "show" : args);
+    tool.write(std::exchange(m_stdin, {}));
+    tool.closeWriteChannel();
     const bool ran = tool.waitForFinished(kPatienceMs);
     if (exitCode)
         *exitCode = ran ? tool.exitCode() : -1;
@@ -553,14 +564,22 @@ void TstWire::toolRuns_data()
     QTest::newRow("three displays, one missing")
         << QStringList{"--device", "%1", "--device",  "/nonexistent/vq3360",
                        "--device", "%2", "emulation", "adm787"}
-        << 1 << QStringList{adm787, adm787} << "Invalid port number" << 0;
+        << 1 << QStringList{adm787, adm787}
+        << "/nonexistent/vq3360: failed after 0 of 1 action: No such file or directory" << 0;
     QTest::newRow("the next action at the display's new rate")
         << QStringList{"display-line", "19200", "N,8,1", "emulation", "adm787"} << 0
         << QStringList{"display_baud 02 05 42 37 03", "display_framing 02 05 50 31 03", adm787}
         << "the line is now 19200,n,8,1" << -1;
+    // The profile's line is honoured: the display is on 19200 first.
     QTest::newRow("a profile") << QStringList{"--profile", "%p"} << 0
-                               << QStringList{adm787, stored('1', "Lane 3 welcomes you")}
-                               << "upper Lane 3 welcomes you" << -1;
+                               << QStringList{adm787, stored('1', " Lane 3, \"welcome\"; "),
+                                              kBackTo9600[0], kBackTo9600[1]}
+                               << "upper  Lane 3, \"welcome\"; " << -1;
+    QTest::newRow("a profile on stdin")
+        << QStringList{"--profile", "-"} << 0
+        << QStringList{adm787, stored('1', " Lane 3, \"welcome\"; "), kBackTo9600[0],
+                       kBackTo9600[1]}
+        << "the line is" << -1;
     QTest::newRow("a bad action sends nothing")
         << QStringList{"emulation", "adm787", "charset", "atlantis"} << 2 << QStringList{}
         << "charset atlantis" << 0;
@@ -579,11 +598,16 @@ void TstWire::toolRuns()
     VirtualDisplay more[2];
     QTemporaryDir dir;
     const QString profile = dir.filePath(QStringLiteral("lane.ini"));
-    QFile ini(profile);
-    QVERIFY(ini.open(QIODevice::WriteOnly));
-    ini.write("[line]\nsettings=9600,n,8,1\n[actions]\nsize=2\n1\\action=emulation ADM787\n"
-              "2\\action=upper Lane 3 welcomes you\n");
-    ini.close();
+    const QByteArray lane =
+        "# lane 3\nline 19200,n,8,1\nemulation ADM787\nupper  Lane 3, \"welcome\"; \n"
+        "display-line 9600 N,8,1\n";
+    QFile file(profile);
+    QVERIFY(file.open(QIODevice::WriteOnly) && file.write(lane) == lane.size());
+    file.close();
+    if (args.contains(u"--profile")) {
+        QCOMPARE(byTool({"display-line", "19200", "N,8,1"}, 2).size(), 2);
+        m_stdin = args.contains(u"-") ? lane : QByteArray();
+    }
     for (QString& a : args) {
         a.replace(QStringLiteral("%p"), profile);
         for (int i = 0; i < 2; ++i) {
@@ -607,6 +631,39 @@ void TstWire::toolRuns()
     if (args.contains(u"display-line")) // back to the utility's rate
         QCOMPARE(displayBackTo9600(args.value(args.indexOf(u"display-line") + 1).toInt()),
                  kBackTo9600);
+}
+
+void TstWire::rescue_data()
+{
+    QTest::addColumn<int>("from"); // the display's rate, unknown to the PC side
+    for (const int baud : {300, 600, 1200, 2400, 4800, 9600, 19200, 38400})
+        QTest::addRow("from %d", baud) << baud;
+}
+
+// Whatever rate the display was left on, rescue brings it to 9600 N,8,1 without touching what
+// it stores, and what is sent then arrives whole; identify writes its name on both lines.
+void TstWire::rescue()
+{
+    QFETCH(int, from);
+    if (from != 9600)
+        QCOMPARE(byTool({"display-line", QString::number(from), "N,8,1"}, 2).size(), 2);
+    int exitCode = -1;
+    QString said;
+    const QStringList heard = byTool({"rescue", "upper", "Lane 3"}, -1, &exitCode, &said);
+    QCOMPARE(exitCode, 0);
+    QVERIFY2(said.contains(u"the line is now 9600,n,8,1") && said.contains(u"skipped 40 lines"),
+             qPrintable(said));
+    QCOMPARE(heard.constLast(), stored('1', "Lane 3"));
+    for (const QString& e : heard.mid(0, heard.size() - 1))
+        QVERIFY2(!e.startsWith(u"store_line") && !e.startsWith(u"clear_line") &&
+                     !e.startsWith(u"reset"),
+                 qPrintable(e));
+    if (from != 38400)
+        return;
+    byTool({"identify"}, 41); // CR, then both lines whole
+    const QString device = m_display->path();
+    QCOMPARE(m_last.value("line1").toString() + u'|' + m_last.value("line2").toString(),
+             device.mid(5).leftJustified(20) + u'|' + device.leftJustified(20));
 }
 
 QTEST_MAIN(TstWire)

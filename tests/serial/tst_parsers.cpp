@@ -1,24 +1,30 @@
-// What an operator writes and reads on a terminal: the line settings string, the command line
-// and the list of ports.
-#include "app/commandline.h"
+// What an operator and other programs write and read: the line settings string, the list of
+// ports and their COM numbers, and the lock files serial programs leave.
 #include "serial/linesettings.h"
+#include "serial/lockfile.h"
 #include "serial/portlist.h"
+
+#include <QFile>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <unistd.h>
 
 #include <QTest>
 
 using namespace vq;
 
 Q_DECLARE_METATYPE(vq::PortInfo)
+Q_DECLARE_METATYPE(vq::PortMap)
 
 class TstParsers : public QObject {
     Q_OBJECT
 private slots:
     void settings_data();
     void settings();
-    void commandLine_data();
-    void commandLine();
     void portList_data();
     void portList();
+    void lockFile_data();
+    void lockFile();
 };
 
 void TstParsers::settings_data()
@@ -76,104 +82,109 @@ void TstParsers::settings()
     }
 }
 
-void TstParsers::commandLine_data()
-{
-    QTest::addColumn<QList<QByteArray>>("args");
-    // COM1 to COM3 as they open, "|"-joined, and what else was asked; or "error: " and the words
-    // the error names.
-    QTest::addColumn<QByteArray>("expected");
-    const QByteArray plain = "/dev/ttyS0|/dev/ttyS1|/dev/ttyS2";
-    const auto row = [](const char* name, QList<QByteArray> args, const QByteArray& expected) {
-        QTest::newRow(name) << args << expected;
-    };
-    row("nothing", {}, plain);
-    row("one port", {"--com", "1=/dev/ttyUSB0"}, "/dev/ttyUSB0|/dev/ttyS1|/dev/ttyS2");
-    row("joined with =", {"--com=3=/dev/pts/4"}, "/dev/ttyS0|/dev/ttyS1|/dev/pts/4");
-    row("repeated", {"--com", "2=/dev/pts/7", "-com", "3=a=b"}, "/dev/ttyS0|/dev/pts/7|a=b");
-    row("a name that is not text", {"--com", "1=/tmp/\xff\xfe"},
-        "/tmp/\xff\xfe|/dev/ttyS1|/dev/ttyS2");
-    row("help", {"--com", "1=/dev/x", "-h"}, "/dev/x|/dev/ttyS1|/dev/ttyS2 +help");
-    row("version", {"--version"}, plain + " +version");
-    row("list the ports", {"--list-ports"}, plain + " +list-ports");
-    row("window system's own",
-        {"-platform", "offscreen", "-reverse", "-style", "fusion", "--com=2=x"},
-        "/dev/ttyS0|x|/dev/ttyS2 -platform offscreen -reverse -style fusion");
-    row("N 0", {"--com", "0=/dev/ttyS0"}, "error: 0=/dev/ttyS0");
-    row("N 17", {"--com", "17=/dev/ttyS0"}, "error: 17=/dev/ttyS0");
-    row("N signed", {"--com", "+1=/dev/ttyS0"}, "error: +1=/dev/ttyS0");
-    row("N missing", {"--com", "=/dev/ttyS0"}, "error: =/dev/ttyS0");
-    row("COM prefix", {"--com", "COM1=/dev/ttyS0"}, "error: COM1=/dev/ttyS0");
-    row("missing =", {"--com", "1"}, "error: 1");
-    row("empty device", {"--com", "2="}, "error: 2=");
-    row("no value", {"--com"}, "error: --com");
-    row("-platform without a value", {"-platform"}, "error: -platform");
-    row("same port twice", {"--com", "1=/dev/a", "--com", "1=/dev/b"}, "error: 1=/dev/b");
-    row("unknown option", {"--port", "1"}, "error: port");
-    row("stray argument", {"/dev/ttyUSB0"}, "error: /dev/ttyUSB0");
-}
-
-void TstParsers::commandLine()
-{
-    QFETCH(QList<QByteArray>, args);
-    QFETCH(QByteArray, expected);
-    const CommandLine cl = parseCommandLine(args);
-    if (expected.startsWith("error: ")) {
-        // One line naming the argument; the caller puts the program name in front.
-        QVERIFY2(cl.error.contains(QString::fromLatin1(expected.mid(7))), qPrintable(cl.error));
-        QVERIFY2(!cl.error.startsWith(QLatin1String("vq3360")) && !cl.error.contains(u'\n'),
-                 qPrintable(cl.error));
-        return;
-    }
-    QCOMPARE(cl.error, QString());
-    QList<QByteArray> got;
-    for (int n = 1; n <= 3; ++n)
-        got << cl.map.deviceFor(n);
-    QByteArray said = got.join('|');
-    for (const auto& [asked, name] :
-         {std::pair{cl.help, " +help"}, {cl.version, " +version"}, {cl.listPorts, " +list-ports"}})
-        said += asked ? name : "";
-    for (const QByteArray& a : cl.qtArgs)
-        said += ' ' + a;
-    QCOMPARE(said, expected);
-    if (cl.help) // the text is the same whatever the row
-        QVERIFY(helpText().startsWith(QLatin1String("Usage: vq3360 [options]\n")));
-}
-
 void TstParsers::portList_data()
 {
     QTest::addColumn<QList<PortInfo>>("ports");
-    QTest::addColumn<PortListFor>("program");
-    QTest::addColumn<QString>("text");
-    const PortInfo usb{"/dev/ttyUSB0",
-                       "FT232R USB UART",
-                       "FTDI",
-                       0x0403,
-                       0x6001,
-                       "A10K3S7",
-                       "/dev/serial/by-id/usb-FTDI_FT232R_USB_UART_A10K3S7-if00-port0"};
-    constexpr PortListFor utility = PortListFor::Utility;
-    QTest::newRow("none") << QList<PortInfo>{} << utility << "No serial ports found.\n";
+    QTest::addColumn<PortMap>("byHand");
+    QTest::addColumn<QString>("numbers"); // COM1 onward, "|"-joined
+    QTest::addColumn<QString>("text");    // the utility's list, then vq3360ctl's
+    const auto usb = [](const char* device, const char* id) {
+        return PortInfo{device,
+                        "FT232R USB UART",
+                        "FTDI",
+                        0x0403,
+                        0x6001,
+                        "A1",
+                        id ? QStringLiteral("/dev/serial/by-id/usb-%1-if00-port0").arg(id)
+                           : QString()};
+    };
+    const PortInfo s0{"/dev/ttyS0", "", "", {}, {}, "", ""};
+    const PortInfo s2{"/dev/ttyS2", "", "", {}, {}, "", ""};
+    const PortInfo s10{"/dev/ttyS10", "", "", {}, {}, "", ""};
+    QTest::newRow("none") << QList<PortInfo>{} << PortMap{} << ""
+                          << "No serial ports found.\n|No serial ports found.\n";
     QTest::newRow("a USB adapter, by its stable name")
-        << QList<PortInfo>{usb} << utility
-        << "/dev/ttyUSB0: FT232R USB UART, made by FTDI, USB 0403:6001, serial number A10K3S7\n"
-           "    stable name: /dev/serial/by-id/usb-FTDI_FT232R_USB_UART_A10K3S7-if00-port0\n"
-           "    as COM1: --com 1=/dev/serial/by-id/usb-FTDI_FT232R_USB_UART_A10K3S7-if00-port0\n";
-    QTest::newRow("a built-in port, nothing known")
-        << QList<PortInfo>{{"/dev/ttyS0", "", "", {}, {}, "", ""}} << utility
-        << "/dev/ttyS0\n    as COM1: --com 1=/dev/ttyS0\n";
-    QTest::newRow("for vq3360ctl, which takes --device")
-        << QList<PortInfo>{usb} << PortListFor::Ctl
-        << "/dev/ttyUSB0: FT232R USB UART, made by FTDI, USB 0403:6001, serial number A10K3S7\n"
-           "    stable name: /dev/serial/by-id/usb-FTDI_FT232R_USB_UART_A10K3S7-if00-port0\n"
-           "    as --device /dev/serial/by-id/usb-FTDI_FT232R_USB_UART_A10K3S7-if00-port0\n";
+        << QList<PortInfo>{usb("/dev/ttyUSB0", "FTDI_A1")} << PortMap{} << "/dev/ttyUSB0"
+        << "/dev/ttyUSB0: FT232R USB UART, made by FTDI, USB 0403:6001, serial number A1\n"
+           "    stable name: /dev/serial/by-id/usb-FTDI_A1-if00-port0\n"
+           "    COM1; --com 1=/dev/serial/by-id/usb-FTDI_A1-if00-port0 keeps it there\n|"
+           "/dev/ttyUSB0: FT232R USB UART, made by FTDI, USB 0403:6001, serial number A1\n"
+           "    stable name: /dev/serial/by-id/usb-FTDI_A1-if00-port0\n"
+           "    COM1 in vq3360; as --device /dev/serial/by-id/usb-FTDI_A1-if00-port0\n";
+    // On-board first in their own order, adapters by stable name, those without one last.
+    QTest::newRow("the order of COM numbers")
+        << QList<PortInfo>{usb("/dev/ttyUSB0", "Zeta"), s10, usb("/dev/ttyACM0", nullptr),
+                           usb("/dev/ttyUSB1", "Alpha"), s2}
+        << PortMap{} << "/dev/ttyS2|/dev/ttyS10|/dev/ttyUSB1|/dev/ttyUSB0|/dev/ttyACM0"
+        << "";
+    QTest::newRow("a device given by hand is not numbered again")
+        << QList<PortInfo>{s0, usb("/dev/ttyUSB0", "A")}
+        << PortMap{{{1, "/dev/ttyUSB0"}, {3, "/tmp/other"}}} << "/dev/ttyUSB0|/dev/ttyS0|/tmp/other"
+        << "/dev/ttyS0\n    COM2; --com 2=/dev/ttyS0 keeps it there\n"
+           "/dev/ttyUSB0: FT232R USB UART, made by FTDI, USB 0403:6001, serial number A1\n"
+           "    stable name: /dev/serial/by-id/usb-A-if00-port0\n"
+           "    COM1; --com 1=/dev/serial/by-id/usb-A-if00-port0 keeps it there\n|";
 }
 
 void TstParsers::portList()
 {
     QFETCH(QList<PortInfo>, ports);
-    QFETCH(PortListFor, program);
+    QFETCH(PortMap, byHand);
+    QFETCH(QString, numbers);
     QFETCH(QString, text);
-    QCOMPARE(portListText(ports, numberPorts(ports), program), text);
+    const PortMap map = numberPorts(ports, byHand);
+    QStringList got;
+    for (int n = 1; !map.deviceFor(n).isEmpty(); ++n)
+        got << QFile::decodeName(map.deviceFor(n));
+    QCOMPARE(got.join(u'|'), numbers);
+    QCOMPARE(map.devices.size(), got.size()); // each number once, none skipped
+    if (!text.isEmpty())
+        QCOMPARE(
+            portListText(ports, map) + u'|' +
+                (byHand.devices.isEmpty() ? portListText(ports, map, PortListFor::Ctl) : QString()),
+            text);
+}
+
+void TstParsers::lockFile_data()
+{
+    QTest::addColumn<QByteArray>("content"); // %live: a running process, %dead: one ended
+    QTest::addColumn<int>("state");
+    QProcess ended;
+    ended.start(QStringLiteral("true"));
+    const QByteArray dead = QByteArray::number(ended.waitForStarted() ? ended.processId() : 0);
+    ended.waitForFinished();
+    const QByteArray live = QByteArray::number(::getppid());
+    int binary = ::getppid();
+    using H = LockFile::Holder;
+    QTest::newRow("as serial programs write it") << "    " + live + "\n" << int(H::Live);
+    QTest::newRow("a bare number") << live << int(H::Live);
+    QTest::newRow("pid=N") << "pid=" + live + "\n" << int(H::Live);
+    QTest::newRow("with the program's name") << live + " minicom root\n" << int(H::Live);
+    QTest::newRow("a binary int") << QByteArray(reinterpret_cast<const char*>(&binary), 4)
+                                  << int(H::Live);
+    QTest::newRow("an ended owner") << "    " + dead + "\n" << int(H::Dead);
+    QTest::newRow("names no process") << QByteArray("locked\n") << int(H::Unknown);
+    QTest::newRow("empty") << QByteArray() << int(H::Unknown);
+}
+
+// A live owner keeps the device, whatever form the file takes; an ended one's is taken over.
+void TstParsers::lockFile()
+{
+    QFETCH(QByteArray, content);
+    QFETCH(int, state);
+    QTemporaryDir dir;
+    const QByteArray path = QFile::encodeName(dir.filePath(QStringLiteral("LCK..ttyX")));
+    QFile file(QFile::decodeName(path));
+    QVERIFY(file.open(QIODevice::WriteOnly) && file.write(content) == content.size());
+    file.close();
+    QCOMPARE(int(LockFile::holderOf(path).state), state);
+    LockFile lock;
+    lock.take(path);
+    QCOMPARE(lock.held(), state == LockFile::Holder::Dead);
+    QVERIFY(file.open(QIODevice::ReadOnly));
+    QCOMPARE(file.readAll() == content, !lock.held());
+    lock.release();
+    QCOMPARE(QFile::exists(file.fileName()), state != LockFile::Holder::Dead);
 }
 
 QTEST_APPLESS_MAIN(TstParsers)

@@ -2,6 +2,7 @@
 // main window where the operator sees the outcome and through the port where it is its contract.
 #include "app/mainops.h"
 #include "cli/termination.h"
+#include "ctl/invocation.h"
 #include "demo/datasave.h"
 #include "harness.h"
 #include "modal.h"
@@ -137,6 +138,8 @@ private slots:
     void slowLine();
     void closeWhilePending_data();
     void closeWhilePending();
+    void toolOnPty_data();
+    void toolOnPty();
 };
 
 void TstPort::bytesArrive_data()
@@ -228,17 +231,30 @@ void TstPort::deviceGone()
         QCOMPARE(back.readNow(kZtk.size()), kZtk);
         return;
     }
-    w->NUMADM787_Click();
+    // Said when it happens, once: by the write that finds it, or at once when bytes were waiting;
+    // whatever waited is counted.
     const ShownBox unavailable{ShownBox::Message, "Device unavailable!", 4, "Error"};
-    QCOMPARE(boxes.shown, QList<ShownBox>{unavailable});
+    const bool found = pending == 0 || !loopBetween;
+    if (found)
+        w->NUMADM787_Click();
+    QTRY_COMPARE(boxes.shown.size(), pending > 0 ? 2 : 1);
+    QCOMPARE(boxes.shown.first(), unavailable);
+    if (pending > 0) {
+        const QString told = boxes.shown.last().text;
+        QCOMPARE(told, notSentText(told.section(u' ', 0, 0).toLongLong()));
+        QVERIFY(told.section(u' ', 0, 0).toLongLong() > 0);
+    }
     QVERIFY(!w->Comm1().portOpen());
     QCOMPARE(look(w, "Label7", 1), QStringLiteral("Close #ff0000"));
     QCOMPARE(handlesOn(pty.path()), 1); // the Pty's own
     QVERIFY2(busyShare() < 0.2, "the event loop spins after the loss was reported");
 
     // Afterwards a closed port: refused, not reported again.
+    boxes.shown.clear();
+    if (!found)
+        w->NUMADM787_Click();
     w->numrun_Click();
-    QCOMPARE(boxes.shown.size(), 2);
+    QCOMPARE(boxes.shown.size(), found ? 1 : 2);
     QCOMPARE(boxes.shown.last().text, kPortNotOpen);
     w->Command1_Click(0);
     QCOMPARE(boxes.shown.last(), standardOkBox(QStringLiteral("Error!!Invalid port number")));
@@ -271,11 +287,20 @@ void TstPort::openRefused_data()
     QTest::newRow("held: a live lock file by the device's name") << "lock file" << inUse;
     QTest::newRow("a dead owner's lock file, another user's") << "stale lock file"
                                                               << "";
+    // A program that ended left its lock file and exclusive mode; the terminal lives on.
+    QTest::newRow("left exclusive by an ended program, as root") << "left, lock file"
+                                                                 << "";
+    QTest::newRow("left exclusive by an ended program, another user")
+        << "left, another user, lock file"
+        << "COM1 (%1) was left locked by a program that has ended (PID %2), and another program "
+           "still has it open. Close that program, or open the port once as root, which clears "
+           "the lock.";
     QTest::newRow("a name that is not text") << "bytes"
                                              << "";
     QTest::newRow("directory") << "dir" << notSerial;
     QTest::newRow("regular file") << "file" << notSerial;
     QTest::newRow("/dev/null") << "null" << notSerial;
+    QTest::newRow("/dev/ptmx, which makes a terminal") << "ptmx" << notSerial;
     QTest::newRow("missing path") << "missing"
                                   << "Invalid port number";
     QTest::newRow("no write permission")
@@ -294,14 +319,14 @@ void TstPort::openRefused()
     QVERIFY(pty.isValid() && second.isValid());
     Rig rig;
     rig.map.devices.insert(2, QFile::encodeName(second.path()));
-    const QString expected = text.contains(u"%1") ? text.arg(rig.com1) : text;
+    QString expected = text.contains(u"%1") ? text.arg(rig.com1) : text;
     QFile file(rig.com1);
     if (kind == u"file")
         QVERIFY(file.open(QIODevice::WriteOnly));
     else if (kind == u"dir")
         QVERIFY(QDir().mkdir(rig.com1));
-    else if (kind == u"null")
-        QVERIFY(rig.plug(QStringLiteral("/dev/null")));
+    else if (kind == u"null" || kind == u"ptmx")
+        QVERIFY(rig.plug(QStringLiteral("/dev/") + kind));
     else if (kind != u"missing")
         QVERIFY(rig.plug(pty.path()));
     // Another program's hold: the same name through its lock file, or the device exclusively.
@@ -325,6 +350,9 @@ void TstPort::openRefused()
         const qint64 gone = ended.waitForStarted() ? ended.processId() : 0;
         QVERIFY(gone > 0 && ended.waitForFinished());
         const qint64 owner = kind == u"lock file" ? ::getppid() : gone;
+        expected.replace(QStringLiteral("%2"), QString::number(gone));
+        if (kind.startsWith(u"left"))
+            QVERIFY(::ioctl(pty.slave(), TIOCEXCL) == 0);
         QVERIFY(lockFile.open(QIODevice::WriteOnly));
         lockFile.write(QByteArray::number(owner).rightJustified(10, ' ') + '\n');
         lockFile.close();
@@ -343,7 +371,8 @@ void TstPort::openRefused()
             QSKIP("the device's group cannot be set here");
     }
     std::optional<OtherUser> user;
-    if (kind == u"exclusive" || kind == u"denied" || kind == u"stale lock file") {
+    if (kind == u"exclusive" || kind == u"denied" || kind.contains(u"stale") ||
+        kind.contains(u"another user")) {
         user.emplace();
         if (!user->active())
             QSKIP("cannot take another user's rights here");
@@ -382,6 +411,7 @@ void TstPort::openRefused()
     lockFile.remove();
     // The mode belongs to the terminal, which the Pty keeps open: take it off by hand.
     QVERIFY(holder < 0 || (::ioctl(holder, TIOCNXCL) == 0 && ::close(holder) == 0));
+    ::ioctl(pty.slave(), TIOCNXCL);
     rig.unplug();
     QVERIFY(rig.plug(pty.path()) && ::chmod(qPrintable(pty.path()), 0600) == 0);
     rig.h->boxes.shown.clear();
@@ -546,6 +576,9 @@ void TstPort::closeWhilePending_data()
     QTest::addColumn<bool>("stopped");  // the line stays stopped; else it is read a little later
     QTest::addColumn<bool>("closeNow"); // the operator cuts the wait short
     QTest::newRow("Close the port, Close now") << "close port" << true << true;
+    // Nobody reads the far end: what the terminal took still arrives, and only the rest is told.
+    QTest::newRow("Close the port, far end not reading, Close now")
+        << "close port, unread" << true << true;
     QTest::newRow("Close the port, the wait runs out") << "close port" << true << false;
     QTest::newRow("main window closed, Close now") << "close window" << true << true;
     QTest::newRow("End, the line going again") << "end" << false << false;
@@ -568,8 +601,10 @@ void TstPort::closeWhilePending()
     QVERIFY(w);
     w->Comm1().setSettings(QStringLiteral("115200,n,8,1")); // keeps the bound short
     QVERIFY(QFile::exists(lockFileOf(pty)));
-    QCOMPARE(::tcflow(pty.slave(), TCOOFF), 0);
-    const QByteArray bytes = pattern(20000);
+    const bool unread = how.endsWith(u"unread");
+    if (!unread)
+        QCOMPARE(::tcflow(pty.slave(), TCOOFF), 0);
+    const QByteArray bytes = pattern(unread ? 60000 : 20000);
     w->Comm1().output(bytes);
     const qint64 pending = w->Comm1().bytesPending();
     QVERIFY(pending > 0);
@@ -577,7 +612,7 @@ void TstPort::closeWhilePending()
     WhenModal progress([&](QWidget* box) {
         auto* dialog = qobject_cast<QProgressDialog*>(box);
         QVERIFY(dialog);
-        if (stopped) // the bytes left, as they stand
+        if (stopped && !unread) // the bytes left, as they stand
             QCOMPARE(dialog->labelText(),
                      QStringLiteral("Sending to the display: %1 bytes left").arg(pending));
         QCOMPARE(dialog->findChild<QPushButton*>()->text(), QStringLiteral("Close now"));
@@ -590,7 +625,7 @@ void TstPort::closeWhilePending()
             pty.startReading(bytes.size());
         });
     const cli::TerminationSignals termination([w](int) { w->endOnSignal(); });
-    if (how == u"close port")
+    if (how.startsWith(u"close port"))
         w->Command1_Click(1);
     else if (how == u"close window")
         QVERIFY(w->close());
@@ -606,12 +641,143 @@ void TstPort::closeWhilePending()
     QList<ShownBox> told;
     if (stopped && !how.startsWith(u"SIG"))
         told << standardOkBox(notSentText(pending));
-    QCOMPARE(rig.h->boxes.shown, told);
+    if (!unread)
+        QCOMPARE(rig.h->boxes.shown, told);
     if (!stopped)
         QCOMPARE(pty.received(), bytes);
+    if (unread) {
+        // The count told is exactly what never arrives.
+        QCOMPARE(rig.h->boxes.shown.size(), 1);
+        const qint64 notSent = rig.h->boxes.shown[0].text.section(u' ', 0, 0).toLongLong();
+        QCOMPARE(rig.h->boxes.shown[0], standardOkBox(notSentText(notSent)));
+        QVERIFY(notSent > 0 && notSent < bytes.size());
+        QCOMPARE(pty.readNow(bytes.size() - notSent), bytes.left(bytes.size() - notSent));
+        QCOMPARE(pty.unread(), 0);
+    }
     QCOMPARE(speedOf(pty), speed_t(B4800));
     QVERIFY(!QFile::exists(lockFileOf(pty)));
     QCOMPARE(handlesOn(pty.path()), 1);
+}
+
+void TstPort::toolOnPty_data()
+{
+    QTest::addColumn<QString>("how");
+    QTest::addColumn<QStringList>("args");
+    QTest::addColumn<int>("exitCode"); // negative: ended by that signal
+    QTest::addColumn<QString>("says"); // on stderr
+    const QString upper = QStringLiteral("upper ") + QString(3000, u'x');
+    const QStringList stalled =
+        QStringList{"--line", "115200,n,8,1"} + upper.split(u' ') + QStringList{"show"};
+    QTest::newRow("a stopped line")
+        << "stopped" << QStringList{"emulation", "adm787", "upper", "Hi", "show"} << 1
+        << "failed after 0 of 3 actions: 17 bytes were not sent";
+    QTest::newRow("SIGTERM on a stopped line") << "stopped, SIGTERM" << stalled << -SIGTERM
+                                               << "stopped by SIGTERM; 3010 bytes were not sent";
+    QTest::newRow("SIGHUP twice cuts the wait short")
+        << "stopped, SIGHUP, SIGHUP" << QStringList{"upper", QString(30000, u'y'), "show"}
+        << -SIGHUP << "stopped by SIGHUP; ";
+    QTest::newRow("stdout closed")
+        << "stdout closed" << QStringList{"emulation", "ztk", "show"} << 0 << "";
+    QTest::newRow("far end hangs up before the line switch")
+        << "hang up" << QStringList{"--line", "300,n,8,1", "display-line", "9600", "N,8,1", "show"}
+        << 1 << "failed after 1 of 2 actions: the device went away";
+    QTest::newRow("a live lock file, a binary int")
+        << "binary lock" << QStringList{"show"} << 1 << "in use by another program (PID %1)";
+    QTest::newRow("left exclusive by an ended program, as root")
+        << "left" << QStringList{"show"} << 0 << "";
+    QTest::newRow("left exclusive, another user")
+        << "left, another user" << QStringList{"show"} << 1
+        << "left in exclusive mode by a program that has ended (PID %2)";
+}
+
+// vq3360ctl where scripts meet the world: the device is put back whatever ends the run, and the
+// words say what happened, with counts that are the bytes that never arrive.
+void TstPort::toolOnPty()
+{
+    QFETCH(QString, how);
+    QFETCH(QStringList, args);
+    QFETCH(int, exitCode);
+    QFETCH(QString, says);
+    Pty pty;
+    QVERIFY(pty.isValid());
+    QCOMPARE(setSpeed(pty, B4800), 0);
+    QCOMPARE(::chmod(qPrintable(pty.path()), 0666), 0);
+    args = QStringList{"--device", pty.path()} + args;
+    QList<QByteArray> raw;
+    for (const QString& a : args)
+        raw << a.toUtf8();
+    const QByteArray all = [&] {
+        QByteArray bytes;
+        for (const ctl::Action& a : ctl::parseInvocation(raw).plan.actions)
+            bytes += a.writes().join();
+        return bytes;
+    }();
+    QFile lockFile(lockFileOf(pty));
+    const auto tidy = qScopeGuard([&] {
+        lockFile.remove();
+        ::ioctl(pty.slave(), TIOCNXCL);
+    });
+    QProcess ended;
+    ended.start(QStringLiteral("true"));
+    const pid_t gone = ended.waitForStarted() ? pid_t(ended.processId()) : 0;
+    QVERIFY(ended.waitForFinished());
+    const int live = ::getppid();
+    if (how.contains(u"lock") || how.startsWith(u"left")) {
+        QVERIFY(lockFile.open(QIODevice::WriteOnly));
+        lockFile.write(how.contains(u"binary")
+                           ? QByteArray(reinterpret_cast<const char*>(&live), 4)
+                           : QByteArray::number(gone).rightJustified(10) + '\n');
+        lockFile.close();
+    }
+    if (how.startsWith(u"left"))
+        QCOMPARE(::ioctl(pty.slave(), TIOCEXCL), 0);
+    if (how.startsWith(u"stopped"))
+        QCOMPARE(::tcflow(pty.slave(), TCOOFF), 0);
+    QProcess tool;
+    if (how.contains(u"another user")) {
+        if (::geteuid() != 0)
+            QSKIP("needs root to run as another user");
+        tool.setChildProcessModifier([] { (void)!::setgid(65534), (void)!::setuid(65534); });
+    }
+    tool.start(QStringLiteral(VQ_CTL_EXE), args);
+    QVERIFY(tool.waitForStarted());
+    if (how == u"stdout closed")
+        tool.closeReadChannel(QProcess::StandardOutput);
+    if (how == u"hang up") {
+        QCOMPARE(pty.readNow(10), all.left(10)); // the display-line commands went out
+        pty.closeMaster();
+    }
+    if (how.contains(u"SIG")) {
+        QTRY_VERIFY(lockFile.exists()); // the device is open and its bytes wait
+        QTest::qWait(200);
+        for (const QString& name : how.split(QStringLiteral(", ")).mid(1)) {
+            ::kill(pid_t(tool.processId()), name == u"SIGTERM" ? SIGTERM : SIGHUP);
+            QTest::qWait(100); // two signals sent at once are one
+        }
+    }
+    QVERIFY(tool.state() == QProcess::NotRunning || tool.waitForFinished(30000));
+    const QString err = QString::fromUtf8(tool.readAllStandardError());
+    QCOMPARE(exitCode < 0
+                 ? tool.exitStatus() == QProcess::CrashExit && tool.exitCode() == -exitCode
+                 : tool.exitStatus() == QProcess::NormalExit && tool.exitCode() == exitCode,
+             true);
+    says.replace(QStringLiteral("%1"), QString::number(live))
+        .replace(QStringLiteral("%2"), QString::number(gone));
+    QVERIFY2(err.contains(says), qPrintable(err));
+    // Put back: no lock file, no exclusive mode, the line as it was found.
+    QVERIFY(!lockFile.exists() || how.contains(u"lock") || how.contains(u"another user"));
+    if (how == u"hang up")
+        return; // a terminal hung up tells nothing more
+    int exclusive = -1;
+    QCOMPARE(::ioctl(pty.slave(), TIOCGEXCL, &exclusive), 0);
+    QCOMPARE(exclusive, int(how.contains(u"another user")));
+    QCOMPARE(speedOf(pty), speed_t(B4800));
+    ::tcflow(pty.slave(), TCOON);
+    const qint64 notSent =
+        err.section(QStringLiteral(" bytes were not sent"), 0, 0).section(u' ', -1).toLongLong();
+    const qsizetype arrive = exitCode == 0 || notSent > 0 ? all.size() - notSent : 0;
+    QCOMPARE(pty.readNow(arrive), all.left(arrive));
+    QCOMPARE(pty.unread(), 0);
 }
 
 QTEST_MAIN(TstPort)

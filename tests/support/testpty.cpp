@@ -4,6 +4,7 @@
 #include <fcntl.h>
 #include <poll.h>
 #include <pty.h>
+#include <sys/ioctl.h>
 #include <termios.h>
 #include <unistd.h>
 
@@ -47,6 +48,9 @@ Pty::Pty()
         return;
     }
     m_path = QString::fromLocal8Bit(name);
+    // A program the test starts must not keep the far end alive.
+    ::fcntl(m_master, F_SETFD, FD_CLOEXEC);
+    ::fcntl(m_slave, F_SETFD, FD_CLOEXEC);
 }
 
 Pty::~Pty()
@@ -73,6 +77,12 @@ QByteArray Pty::received()
 QByteArray Pty::readNow(qsizetype count)
 {
     return readFor(m_master, count);
+}
+
+qsizetype Pty::unread() const
+{
+    int n = 0;
+    return ::ioctl(m_master, FIONREAD, &n) == 0 ? n : -1;
 }
 
 void Pty::closeMaster()

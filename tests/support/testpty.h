@@ -29,6 +29,9 @@ public:
     // Waits, without running the event loop, until count bytes are there to read.
     QByteArray readNow(qsizetype count);
 
+    // Bytes there to read now.
+    qsizetype unread() const;
+
     // The far end goes away, as when a USB adapter is pulled.
     void closeMaster();
 

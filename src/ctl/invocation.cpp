@@ -1,0 +1,133 @@
+#include "ctl/invocation.h"
+
+#include "ctl/profile.h"
+#include "serial/portlist.h"
+#include "shared/linechoices.h"
+
+#include <vector>
+
+namespace vq::ctl {
+
+namespace {
+
+const std::vector<cli::OptionSpec>& options()
+{
+    static const std::vector<cli::OptionSpec> specs{
+        {{QStringLiteral("h"), QStringLiteral("help")},
+         {},
+         QStringLiteral("Show this help and exit.")},
+        {{QStringLiteral("v"), QStringLiteral("version")},
+         {},
+         QStringLiteral("Show the version and exit.")},
+        {{QStringLiteral("device")},
+         QStringLiteral("DEVICE"),
+         QStringLiteral("A display's serial device; repeat it for more displays.")},
+        {{QStringLiteral("line")},
+         QStringLiteral("SETTINGS"),
+         QStringLiteral("The PC side's line, as the utility's settings string (default "
+                        "9600,n,8,1).")},
+        {{QStringLiteral("profile")},
+         QStringLiteral("FILE"),
+         QStringLiteral("Read actions from FILE (- for stdin) before those given here: one action "
+                        "a line, as written here, a text to the end of its line; \"line SETTINGS\" "
+                        "for the line; # starts a comment line.")},
+        {{QStringLiteral("dry-run")},
+         {},
+         QStringLiteral("Print each action and its bytes; open nothing.")},
+        {{QStringLiteral("json")}, {}, QStringLiteral("Report one JSON object a line.")},
+        {{QStringLiteral("list-ports")},
+         {},
+         QStringLiteral("List the serial ports of this system, each with the --device argument "
+                        "that names it, and exit.")},
+        {{QStringLiteral("complete")}, QStringLiteral("WHAT"), {}}, // for the shell's completion
+    };
+    return specs;
+}
+
+} // namespace
+
+Invocation parseInvocation(const QList<QByteArray>& raw, int fifoWaitMs)
+{
+    Invocation run;
+    const cli::Arguments args = cli::scan(raw, options(), cli::Positionals::EndOptions);
+    run.json = args.isSet(QStringLiteral("json"));
+    run.error = args.error;
+    const auto asked = [&](const char* name) { return args.isSet(QLatin1String(name)); };
+    if (!run.error.isEmpty())
+        return run;
+    if (asked("help") || asked("version") || asked("list-ports") || asked("complete")) {
+        run.what = asked("help")         ? Invocation::Help
+                   : asked("version")    ? Invocation::Version
+                   : asked("list-ports") ? Invocation::ListPorts
+                                         : Invocation::Complete;
+        run.complete = args.value(QStringLiteral("complete"));
+        return run;
+    }
+    const auto fail = [&](const QString& why) {
+        run.error = why;
+        run.plan = {};
+        return run;
+    };
+    Planner planner;
+    QString lineText = QStringLiteral("9600,n,8,1");
+    const QList<QByteArray> profiles = args.values(QStringLiteral("profile"));
+    if (profiles.size() > 1)
+        return fail(QStringLiteral("--profile given twice; put the actions in one profile"));
+    if (!profiles.isEmpty()) {
+        const Profile profile = readProfile(profiles.constFirst(), planner, fifoWaitMs);
+        if (!profile.error.isEmpty())
+            return fail(profile.error);
+        lineText = profile.line.value_or(lineText);
+    }
+    if (args.isSet(QStringLiteral("line")))
+        lineText = args.value(QStringLiteral("line"));
+    const auto line = LineSettings::parse(lineText);
+    if (!line)
+        return fail(
+            QStringLiteral("--line %1: not line settings such as 9600,n,8,1").arg(lineText));
+    run.line = *line;
+    // The whole list is checked before the first byte goes out.
+    if (!planner.addWords(args.positionals))
+        return fail(planner.plan().error);
+    run.plan = planner.take();
+    if (run.plan.actions.isEmpty())
+        return fail(QStringLiteral("no action given"));
+    run.what = asked("dry-run") ? Invocation::DryRun : Invocation::Run;
+    run.devices = args.values(QStringLiteral("device"));
+    if (run.what == Invocation::Run && run.devices.isEmpty())
+        return fail(QStringLiteral("no --device given"));
+    return run;
+}
+
+QString helpText()
+{
+    return cli::helpText(
+        QStringLiteral("vq3360ctl"),
+        QStringLiteral("Sets up VQ3360 pole displays from a script: the actions are "
+                       "the utility's menu entries and dialogs, sent to each device "
+                       "in turn. Everything after the first action is actions and "
+                       "their texts.\n\n") +
+            actionsHelp(),
+        options(), QStringLiteral("ACTION"),
+        QStringLiteral("An action and its arguments; see above."), QStringLiteral("[ACTION...]"));
+}
+
+QStringList completions(const QString& what)
+{
+    QStringList names;
+    if (what == u"actions")
+        return actionNames();
+    if (what == u"framings") {
+        for (const LineFraming& f : kLineFramings)
+            names << QString::fromLatin1(f.text);
+        return names;
+    }
+    if (what == u"devices") {
+        for (const PortInfo& p : systemPorts())
+            names << (p.stableName.isEmpty() ? p.device : p.stableName);
+        return names;
+    }
+    return namesFor(what);
+}
+
+} // namespace vq::ctl
