@@ -3,7 +3,9 @@
 # Benchmarks, not tests: the figures depend on the machine and its load.
 set -euo pipefail
 cd "$(dirname "$0")/.."
-bash scripts/deps.sh
+purposes=(build run bench)
+[ -z "${DISPLAY:-}" ] && purposes+=(xserver)
+bash scripts/deps.sh "${purposes[@]}"
 
 work=$(mktemp -d)
 xvfb=""
@@ -14,10 +16,8 @@ cleanup() {
 trap cleanup EXIT
 
 echo "Building a release in build-bench..." >&2
-if ! { cmake -S . -B build-bench -G Ninja -DCMAKE_BUILD_TYPE=Release -DBUILD_TESTING=OFF -DVQ_BUILD_BENCH=ON &&
-    cmake --build build-bench --parallel "$(nproc)" \
-        --target vq3360 vq3360ctl bench_wire bench_minimal bench_startup bench_ctl; } \
-        >"$work/build.log" 2>&1; then
+if ! bash scripts/build.sh build-bench Release -DBUILD_TESTING=OFF -DVQ_BUILD_BENCH=ON -- \
+    vq3360 vq3360ctl bench_wire bench_minimal bench_startup bench_ctl >"$work/build.log" 2>&1; then
     cat "$work/build.log" >&2
     exit 1
 fi

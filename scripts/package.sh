@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
-# Builds a release without the tests in build-package and makes the Debian package there:
-# build-package/vq3360_<version>_<arch>.deb, installed with
+# Builds a release without the tests in build-package, makes the Debian package there and holds
+# it to lintian: build-package/vq3360_<version>_<arch>.deb, installed with
 # `sudo apt-get install ./build-package/vq3360_*.deb`.
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -9,4 +9,6 @@ dir=build-package
 bash scripts/build.sh "$dir" Release -DBUILD_TESTING=OFF
 rm -f "$dir"/vq3360_*.deb
 (cd "$dir" && cpack -G DEB)
-ls "$dir"/vq3360_*.deb
+deb=$(ls "$dir"/vq3360_*.deb)
+bash scripts/lint-package.sh "$deb"
+echo "$deb"

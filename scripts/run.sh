@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # Installs what is missing to build and run, builds a release of the two programs and starts
-# the utility.
+# the utility, on a virtual X server when there is no display.
 # With no arguments COM1 is a virtual display; arguments go to the utility (--com 1=/dev/ttyUSB0).
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -11,30 +11,62 @@ bash scripts/deps.sh "${purposes[@]}"
 bash scripts/build.sh build-release Release -DBUILD_TESTING=OFF -- vq3360 vq3360-virtual-display
 bin=build-release
 
+# What this script starts ends with it, however it ends: the last started first, so the
+# virtual display ends before the X server it shows on.
+started=()
+cleanup() {
+    local i
+    for ((i = ${#started[@]} - 1; i >= 0; i--)); do
+        kill "${started[i]}" 2>/dev/null || true
+        wait "${started[i]}" 2>/dev/null || true
+    done
+}
+trap cleanup EXIT
+trap 'exit 129' HUP
+trap 'exit 130' INT
+trap 'exit 143' TERM
+
+# start [--quiet] PROGRAM [ARGS...]: starts PROGRAM in the background and sets $ready to the
+# first line it prints, read as soon as it is printed; the rest of its output is thrown away.
+# --quiet throws away its standard error too.
+ready=""
+start() {
+    local quiet="" fifo out
+    [ "$1" = --quiet ] && { quiet=1; shift; }
+    fifo=$(mktemp -u)
+    mkfifo "$fifo"
+    if [ -n "$quiet" ]; then
+        "$@" >"$fifo" 2>/dev/null &
+    else
+        "$@" >"$fifo" &
+    fi
+    started+=($!)
+    exec {out}<"$fifo"
+    rm -f "$fifo"
+    if ! read -r ready <&"$out"; then
+        echo "run.sh: $1 ended before it was ready" >&2
+        exit 1
+    fi
+    cat <&"$out" >/dev/null &
+    exec {out}<&-
+}
+
 if [ -z "${DISPLAY:-}${WAYLAND_DISPLAY:-}" ]; then
-    echo "No display found: starting a virtual X server on :77 (see it with a VNC viewer or screenshots)." >&2
-    Xvfb :77 -screen 0 1280x1024x24 >/dev/null 2>&1 &
-    xvfb=$!
-    trap 'kill $xvfb 2>/dev/null' EXIT
-    export DISPLAY=:77
-    sleep 1
+    # -displayfd picks a free display and prints its number once the server takes clients.
+    # Its own session keeps Ctrl-C from ending it before the programs shown on it.
+    start --quiet setsid Xvfb -displayfd 1 -screen 0 1280x1024x24 -nolisten tcp
+    export DISPLAY=":$ready"
+    echo "No display found: started a virtual X server on $DISPLAY (see it with a VNC viewer or screenshots)." >&2
 fi
 
-if [ $# -gt 0 ] || [ ! -x "$bin/vq3360-virtual-display" ]; then
-    exec "$bin/vq3360" "$@"
+if [ $# -eq 0 ]; then
+    start "$bin/vq3360-virtual-display"
+    echo "Virtual display on $ready, mapped to COM1."
+    set -- --com "1=$ready"
 fi
-
-fifo=$(mktemp -u)
-mkfifo "$fifo"
-"$bin/vq3360-virtual-display" >"$fifo" &
-vd=$!
-exec 3<"$fifo"
-rm -f "$fifo"
-read -r device <&3
-cat <&3 >/dev/null &
-echo "Virtual display on $device, mapped to COM1."
+# In the background, so that a signal to this script is handled at once, not once it ends.
+"$bin/vq3360" "$@" &
+started+=($!)
 status=0
-"$bin/vq3360" --com "1=$device" || status=$?
-kill "$vd" 2>/dev/null || true
-wait "$vd" 2>/dev/null || true
-exit $status
+wait "$!" || status=$?
+exit "$status"

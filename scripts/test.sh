@@ -3,7 +3,8 @@
 # AddressSanitizer and UndefinedBehaviorSanitizer, where any report fails the run.
 set -euo pipefail
 cd "$(dirname "$0")/.."
-bash scripts/deps.sh
+# The install and package tests check with the test set's validators and lintian.
+bash scripts/deps.sh build run test package
 export QT_QPA_PLATFORM=offscreen
 jobs=$(nproc)
 

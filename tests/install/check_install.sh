@@ -1,8 +1,8 @@
 #!/usr/bin/env bash
-# check_install.sh CMAKE BUILD_DIR APP_ID VERSION: installs the build under /usr in a scratch
-# DESTDIR and fails on a missing file or on anything the validators say.
+# check_install.sh CMAKE BUILD_DIR APP_ID VERSION RELEASE_DATE: installs the build under /usr in
+# a scratch DESTDIR and fails on a missing file or on anything the validators say.
 set -euo pipefail
-cmake=$1 build=$2 id=$3 version=$4
+cmake=$1 build=$2 id=$3 version=$4 date=$5
 root=$(mktemp -d)
 trap 'rm -rf "$root"' EXIT
 DESTDIR="$root" "$cmake" --install "$build" --prefix /usr >/dev/null
@@ -24,7 +24,9 @@ for f in bin/vq3360 bin/vq3360-virtual-display bin/vq3360ctl; do
 done
 for f in "share/applications/$id.desktop" "share/metainfo/$id.metainfo.xml" \
     "share/icons/hicolor/scalable/apps/$id.svg" share/man/man1/vq3360.1.gz \
-    share/man/man1/vq3360-virtual-display.1.gz share/man/man1/vq3360ctl.1.gz; do
+    share/man/man1/vq3360-virtual-display.1.gz share/man/man1/vq3360ctl.1.gz \
+    share/doc/vq3360/copyright share/doc/vq3360/changelog.gz share/doc/vq3360/README.md \
+    share/doc/vq3360/README.virtual-display.md share/lintian/overrides/vq3360; do
     [ -s "$usr/$f" ] || fail "no $f"
 done
 for size in 16 32 48 64 128 256; do
@@ -60,7 +62,45 @@ for exe in vq3360 vq3360-virtual-display vq3360ctl; do
         fail "the metainfo does not provide $exe"
     gzip -dc "$usr/share/man/man1/$exe.1.gz" >"$root/$exe.1"
     quiet groff -man -ww -z "$root/$exe.1"
+    [ "$(sed -n '1s/^\.TH [^ ]* 1 "\([^"]*\)".*/\1/p' "$root/$exe.1")" = "$date" ] ||
+        fail "the $exe man page is not dated $date"
 done
+grep -q 'virtual\\-display\b' <(sed -n '/^\.SH OPTIONS/,/^\.SH/p' "$root/vq3360.1") ||
+    fail "vq3360.1 has no --virtual-display option"
+grep -qF 'vq3360 --virtual-display' "$usr/share/metainfo/$id.metainfo.xml" ||
+    fail "the metainfo does not mention vq3360 --virtual-display"
+# The desktop entry's action, as the launcher shows it.
+action=$(awk -F= '$1 == "Actions" { split($2, a, ";"); want = "[Desktop Action " a[1] "]" }
+    /^\[/ { section = $0 } section == want && $1 ~ /^(Name|Exec)$/ { print $1 "=" $2 }' \
+    "$usr/share/applications/$id.desktop")
+[ "$action" = $'Name=Try with a virtual display\nExec=vq3360 --virtual-display' ] ||
+    fail "the desktop entry has no action \"Try with a virtual display\": ${action:-none}"
+
+# The documentation: the README's user part with every link it makes landing beside it, the
+# changelog's latest entry this release, and a copyright file in the machine-readable format.
+doc="$usr/share/doc/vq3360"
+for md in "$doc"/*.md; do
+    grep -qF 'build-release/' "$md" && fail "$(basename "$md") names build-release/"
+    for link in $(grep -o '](\([^)#:]*\))' "$md" | sed 's/^](\(.*\))$/\1/'); do
+        [ -e "$doc/$link" ] || fail "$(basename "$md") links to $link, which is not installed"
+    done
+done
+gzip -dc "$doc/changelog.gz" >"$root/changelog"
+[ "$(dpkg-parsechangelog -l "$root/changelog" -S Version)" = "$version" ] ||
+    fail "the changelog's latest entry is not $version"
+[ "$(date -u -d "@$(dpkg-parsechangelog -l "$root/changelog" -S Timestamp)" +%F)" = "$date" ] ||
+    fail "the changelog's latest entry is not dated $date"
+dep5=$(awk -v RS= '
+    NR == 1 { if ($0 !~ /^Format: https:\/\/www\.debian\.org\/doc\/packaging-manuals\/copyright-format\/1\.0\/\n/)
+        print "no Format line first"; next }
+    /^Files: / {
+        if ($0 !~ /\nCopyright: [^\n]/) print "a Files paragraph without Copyright"
+        if (!match($0, /\nLicense: [^\n]+/)) { print "a Files paragraph without License"; next }
+        used[substr($0, RSTART + 10, RLENGTH - 10)] = 1; next }
+    /^License: [^\n]+\n / { name = $0; sub(/\n.*/, "", name); text[substr(name, 10)] = 1; next }
+    { print "a paragraph that is neither Files nor License" }
+    END { for (l in used) if (!(l in text)) print "no text for the licence " l }' "$doc/copyright")
+[ -z "$dep5" ] || fail "the copyright file is not machine-readable:"$'\n'"$dep5"
 
 [ "$failed" = 0 ] && echo "install layout: all in place, validators clean"
 exit "$failed"
