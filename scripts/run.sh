@@ -59,11 +59,8 @@ if [ -z "${DISPLAY:-}${WAYLAND_DISPLAY:-}" ]; then
     echo "No display found: started a virtual X server on $DISPLAY (see it with a VNC viewer or screenshots)." >&2
 fi
 
-if [ $# -eq 0 ]; then
-    start "$bin/vq3360-virtual-display"
-    echo "Virtual display on $ready, mapped to COM1."
-    set -- --com "1=$ready"
-fi
+# The utility starts the virtual display beside it, as COM1, and ends it as it ends.
+[ $# -eq 0 ] && set -- --virtual-display
 # In the background, so that a signal to this script is handled at once, not once it ends.
 "$bin/vq3360" "$@" &
 started+=($!)
