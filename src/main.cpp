@@ -8,7 +8,7 @@
 #include "serial/portlist.h"
 #include "serial/termiosport.h"
 #include "shared/appcontext.h"
-#include "ui/formbuilder.h"
+#include "ui/looks.h"
 #include "ui/poledrawing.h"
 
 #include <cstdio>

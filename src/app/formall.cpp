@@ -81,7 +81,7 @@ constexpr ControlDef kControls[] = {
     {.name = "Label7", .index = 3, .kind = ControlKind::Label, .caption = "Setting",
      .rect = {1920, 4560, 1935, 375}, .label = "Label7(2)"},
     {.name = "Label7", .index = 4, .kind = ControlKind::Label, .caption = "Port  :",
-     .rect = {3840, 4560, 3975, 375}},
+     .rect = {3840, 4560, 3975, 375}, .spoken = ""},
     {.name = "Command3", .kind = ControlKind::Button, .caption = "Set",
      .rect = {7320, 4560, 495, 375}, .tabIndex = 3},
 };

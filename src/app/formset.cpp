@@ -1,6 +1,7 @@
 #include "app/formset.h"
 
 #include "app/mainops.h"
+#include "shared/linechoices.h"
 
 #include <QComboBox>
 #include <QLineEdit>
@@ -21,35 +22,35 @@ constexpr ControlDef kControls[] = {
      .rect = {2408, 120, 1935, 405}, .tabIndex = 0, .label = "Label4"},
     {.name = "Frame1", .kind = ControlKind::Frame, .caption = "&Baud Rate",
      .rect = {360, 720, 4575, 1455}, .fg = kRed},
-    {.name = "Option1", .kind = ControlKind::Option, .caption = "300",
+    {.name = "Option1", .kind = ControlKind::Option, .caption = kLineRates[0].text,
      .rect = {360, 480, 900, 375}, .parent = "Frame1", .tabIndex = 1},
-    {.name = "Option2", .kind = ControlKind::Option, .caption = "600",
+    {.name = "Option2", .kind = ControlKind::Option, .caption = kLineRates[1].text,
      .rect = {1320, 480, 900, 375}, .parent = "Frame1", .tabIndex = 2},
-    {.name = "Option3", .kind = ControlKind::Option, .caption = "1200",
+    {.name = "Option3", .kind = ControlKind::Option, .caption = kLineRates[2].text,
      .rect = {2280, 480, 900, 375}, .parent = "Frame1", .tabIndex = 3},
-    {.name = "Option4", .kind = ControlKind::Option, .caption = "2400",
+    {.name = "Option4", .kind = ControlKind::Option, .caption = kLineRates[3].text,
      .rect = {3240, 480, 900, 375}, .parent = "Frame1", .tabIndex = 4},
-    {.name = "Option5", .kind = ControlKind::Option, .caption = "4800",
+    {.name = "Option5", .kind = ControlKind::Option, .caption = kLineRates[4].text,
      .rect = {360, 960, 900, 375}, .parent = "Frame1", .tabIndex = 5},
-    {.name = "Option6", .kind = ControlKind::Option, .caption = "9600",
+    {.name = "Option6", .kind = ControlKind::Option, .caption = kLineRates[5].text,
      .rect = {1320, 960, 900, 375}, .parent = "Frame1", .tabIndex = 6},
-    {.name = "Option7", .kind = ControlKind::Option, .caption = "19200",
+    {.name = "Option7", .kind = ControlKind::Option, .caption = kLineRates[6].text,
      .rect = {2280, 960, 900, 375}, .parent = "Frame1", .tabIndex = 7},
-    {.name = "Option14", .kind = ControlKind::Option, .caption = "38400",
+    {.name = "Option14", .kind = ControlKind::Option, .caption = kLineRates[7].text,
      .rect = {3240, 960, 900, 375}, .parent = "Frame1", .tabIndex = 8},
     {.name = "Frame2", .kind = ControlKind::Frame, .caption = "&Parity",
      .rect = {360, 2280, 4575, 1335}, .fg = kRed},
-    {.name = "Option8", .kind = ControlKind::Option, .caption = " N_8_1",
+    {.name = "Option8", .kind = ControlKind::Option, .caption = kLineFramings[0].caption,
      .rect = {240, 480, 1335, 360}, .parent = "Frame2", .tabIndex = 9},
-    {.name = "Option9", .kind = ControlKind::Option, .caption = " N_7_1",
+    {.name = "Option9", .kind = ControlKind::Option, .caption = kLineFramings[1].caption,
      .rect = {240, 840, 1335, 360}, .parent = "Frame2", .tabIndex = 10},
-    {.name = "Option10", .kind = ControlKind::Option, .caption = " E_8_1",
+    {.name = "Option10", .kind = ControlKind::Option, .caption = kLineFramings[2].caption,
      .rect = {1800, 480, 1335, 360}, .parent = "Frame2", .tabIndex = 11},
-    {.name = "Option11", .kind = ControlKind::Option, .caption = " E_7_1",
+    {.name = "Option11", .kind = ControlKind::Option, .caption = kLineFramings[3].caption,
      .rect = {1800, 840, 1335, 360}, .parent = "Frame2", .tabIndex = 12},
-    {.name = "Option12", .kind = ControlKind::Option, .caption = " O_8_1",
+    {.name = "Option12", .kind = ControlKind::Option, .caption = kLineFramings[4].caption,
      .rect = {3240, 480, 1215, 360}, .parent = "Frame2", .tabIndex = 13},
-    {.name = "Option13", .kind = ControlKind::Option, .caption = " O_7_1",
+    {.name = "Option13", .kind = ControlKind::Option, .caption = kLineFramings[5].caption,
      .rect = {3240, 840, 1215, 360}, .parent = "Frame2", .tabIndex = 14},
     {.name = "CmdOk", .kind = ControlKind::Button, .caption = "Set OK",
      .rect = {720, 3960, 1575, 375}, .flags = DefaultButton, .tabIndex = 15},
@@ -90,6 +91,7 @@ void FormSet::trackListPicks()
     // bracket its own, so that selection is not taken for a pick.
     connect(edit, &QLineEdit::editingFinished, this, [this] { m_editFinishing = true; });
     combo->setLineEdit(edit);
+    edit->setAccessibleName(combo->accessibleName()); // named by its label, as the box is
     connect(edit, &QLineEdit::editingFinished, this, [this] { m_editFinishing = false; });
     combo->setCompleter(nullptr);
     connect(edit, &QLineEdit::textEdited, this, [this] { m_listIndex = -1; });

@@ -34,13 +34,9 @@ constexpr ControlDef kControls[] = {
      .rect = {1320, 960, 2295, 375}, .font = {"Times New Roman", 12}, .fg = SysWindowText,
      .bg = SysWindowBackground, .flags = Wrapped, .tabIndex = 3},
     {.name = "Picture1", .kind = ControlKind::Picture, .rect = {120, 360, 1095, 855},
-     .tabIndex = 4},
+     .tabIndex = 4, .spoken = "The pole display's logo"},
 };
 // clang-format on
-
-constexpr Qt::WindowFlags kFixedDialog = Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint |
-                                         Qt::CustomizeWindowHint | Qt::WindowTitleHint |
-                                         Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint;
 
 } // namespace
 

@@ -1,5 +1,7 @@
 #include "dialogs/msgwindow.h"
 
+#include "ui/accessibility.h"
+
 #include <limits>
 
 #include <algorithm>
@@ -13,10 +15,6 @@ namespace vq {
 
 namespace {
 
-constexpr Qt::WindowFlags kFixedSingle = Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint |
-                                         Qt::CustomizeWindowHint | Qt::WindowTitleHint |
-                                         Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint;
-
 bool isEnterKey(int key)
 {
     return key == Qt::Key_Return || key == Qt::Key_Enter;
@@ -25,7 +23,7 @@ bool isEnterKey(int key)
 } // namespace
 
 MsgWindow::MsgWindow(Module1& state, QWidget* parent)
-    : QDialog(parent, kFixedSingle), m_state(state)
+    : QDialog(parent, kFixedDialog), m_state(state)
 {
     const FormControls built = buildForm(this, msgFormDef(), msgControlTable());
     m_buttons[0] = built.get<QPushButton>(QStringLiteral("Command1"));
@@ -108,12 +106,13 @@ void MsgWindow::applyLayout(const MsgLayout& given)
         layout.labelAlign == LabelAlign::Centre ? Qt::AlignHCenter : Qt::AlignLeft;
     m_label1->setAlignment(horizontal | Qt::AlignTop);
 
-    std::stable_sort(tabOrder.begin(), tabOrder.end(),
-                     [](const auto& a, const auto& b) { return a.first < b.first; });
-    for (size_t i = 1; i < tabOrder.size(); ++i)
-        QWidget::setTabOrder(tabOrder[i - 1].second, tabOrder[i].second);
-    // The field is read with the prompt above it.
-    m_text1->setAccessibleName(layout[MsgControl::Label1].caption);
+    applyTabOrder(std::move(tabOrder));
+    // The field is read with the prompt above it; a box with nothing to type is an alert.
+    const QString words = layout[MsgControl::Label1].caption.simplified();
+    m_text1->setAccessibleName(words);
+    m_label1->setAccessibleName(words);
+    readAsRole(this,
+               layout[MsgControl::Text1].visible ? QAccessible::Dialog : QAccessible::AlertMessage);
     if (first)
         first->setFocus(Qt::OtherFocusReason);
 }

@@ -15,14 +15,25 @@ double pixelsToTwips(int pixels, double dpi)
     return pixels * 1440.0 / dpi;
 }
 
-QString nameFromCaption(const QString& caption)
+QString plainCaption(const QString& caption)
 {
-    QString name;
+    QString plain;
     for (qsizetype i = 0; i < caption.size(); ++i) {
         if (caption[i] == u'&' && i + 1 < caption.size())
             ++i; // "&&" stands for one ampersand
-        name += caption[i];
+        plain += caption[i];
     }
+    return plain;
+}
+
+QString spokenName(const QString& caption)
+{
+    return plainCaption(caption).replace(u'_', u' ').simplified();
+}
+
+QString nameFromCaption(const QString& caption)
+{
+    QString name = plainCaption(caption);
     while (!name.isEmpty() && !name.back().isLetterOrNumber())
         name.chop(1);
     return name.simplified();

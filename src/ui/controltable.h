@@ -61,6 +61,9 @@ struct ControlDef {
     quint32 bg = kNoColour;
     unsigned flags = 0;
     int tabIndex = -1;
+    // What a screen reader reads, where the caption would read badly aloud; "" for a label
+    // whose text it reads as shown, however the text changes.
+    const char* spoken = nullptr;
     // The label whose caption names this control: "Label4", "Label7(2)" for one member of an
     // array, or an array's name for the member with this row's index.
     const char* label = nullptr;
@@ -77,6 +80,12 @@ struct FormDef {
 // Logical DPI of 96 gives 15 twips a pixel.
 int twipsToPixels(double twips, double dpi);
 double pixelsToTwips(int pixels, double dpi);
+
+// A caption without its access-key marks, as the toolkit reads it.
+QString plainCaption(const QString& caption);
+// A caption as words: no access-key marks, "_" as a blank, no blanks at either end or doubled;
+// " N_8_1" reads "N 8 1".
+QString spokenName(const QString& caption);
 
 // A caption as the name of what it labels: no access-key marks, no punctuation it ends with
 // ("COM1 :" names "COM1"), runs of blanks as one.

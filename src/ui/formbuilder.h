@@ -1,29 +1,24 @@
 #pragma once
 
+#include "ui/controls.h"
 #include "ui/controltable.h"
+#include "ui/units.h"
 
 #include <optional>
 #include <QButtonGroup>
 #include <QHash>
-#include <QLabel>
-#include <QRect>
 #include <QString>
 #include <QWidget>
 #include <span>
+#include <utility>
+#include <vector>
 
 namespace vq {
 
-// A label that reports clicks, for labels that act as buttons.
-class ClickLabel : public QLabel {
-    Q_OBJECT
-public:
-    using QLabel::QLabel;
-signals:
-    void clicked();
-
-protected:
-    void mouseReleaseEvent(QMouseEvent* event) override;
-};
+// The frame of a fixed-size dialog: a title and a close box, nothing to resize it with.
+inline constexpr Qt::WindowFlags kFixedDialog =
+    Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+    Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint;
 
 // The controls of one window, by name and index.
 class FormControls {
@@ -50,19 +45,11 @@ private:
 std::optional<int> checkedRow(const QButtonGroup* group);
 void checkRow(QButtonGroup* group, std::optional<int> row);
 
-// The screen's logical DPI, read once; the only place twips meet pixels.
-double screenDpi();
-int px(double twips);
-QRect pxRect(const TwipsRect& r);
-QFont fontFor(const FontDef& want, const QFont& base);
+// Tab order by tab index, the table's order among equals.
+void applyTabOrder(std::vector<std::pair<int, QWidget*>> order);
 
-// Builds a window's controls from its table: geometry, captions, fonts, colours, tab order.
+// Builds a window's controls from its table: geometry, captions, fonts, colours, tab order and
+// what a screen reader reads.
 FormControls buildForm(QWidget* form, const FormDef& design, std::span<const ControlDef> controls);
-
-// Moves a window so its outer frame is centred on its screen, by the twips rule.
-void centreOnScreen(QWidget* window);
-
-// Known Windows faces mapped to the metric-compatible ones installed here.
-void installFontSubstitutes();
 
 } // namespace vq

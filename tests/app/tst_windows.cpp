@@ -144,6 +144,8 @@ private slots:
     void boxes();
     void keyboardOnly_data();
     void keyboardOnly();
+    void screenReader_data();
+    void screenReader();
 };
 
 // Start-up leaves the port closed on COM1 even when COM1 failed the probe; the open press then
@@ -613,8 +615,8 @@ void TstWindows::keyboardOnly_data()
         << "Open the port > Display setting > &Emulation mode > &Communication parameters > "
            "International character &set > Open the port" << kUsual;
     QTest::newRow("PC settings") << "FormSet" << "Tab Right Tab Down Tab Return Esc"
-        << "Com Port: Com1 > Baud Rate: 9600 > Baud Rate: 19200 > Parity:  N_8_1 > "
-           "Parity:  N_7_1 > Set OK > Set OK > closed" << "19200,N,7,1";
+        << "Com Port > Baud Rate: 9600 > Baud Rate: 19200 > Parity: N 8 1 > "
+           "Parity: N 7 1 > Set OK > Set OK > closed" << "19200,N,7,1";
     QTest::newRow("character set") << "FormInt" << "Down Down Space Tab Return"
         << "U.S.A > FRANCE > GERMANY > GERMANY > OK > closed" << hexOf(charsetCommand(3));
     QTest::newRow("interactive demo") << "DATASAVE" << "A Tab Return"
@@ -668,6 +670,134 @@ void TstWindows::keyboardOnly()
     if (window == QLatin1String("FormSet"))
         happened << h.state.PortSettings;
     QCOMPARE(happened.join(QLatin1String(" | ")), effect);
+}
+
+void TstWindows::screenReader_data()
+{
+    QTest::addColumn<QString>("window");
+    QTest::addColumn<QString>("read"); // the window, then each control shown: name role: read as
+    QTest::newRow("Formall")
+        << "Formall"
+        << "Window \"3360 customer display\" | Formall Client \"\""
+           " | Label10 StaticText \"VQ3360 DISPLAY DEMO\" | Command1 Button \"Open the port\""
+           " | Command1 Button \"Close the port\" | Command2 Button \"End\""
+           " | Frame2 Grouping \"Serial port status\" | PortCaption StaticText \"COM1\""
+           " | PortCaption StaticText \"COM2\" | PortCaption StaticText \"COM3\""
+           " | PortCaption StaticText \"COM4\" | PortCaption StaticText \"COM5\""
+           " | PortCaption StaticText \"COM6\" | Label6 StaticText \"COM1: Enable\""
+           " | Label6 StaticText \"COM2: Enable\" | Label6 StaticText \"COM3: Enable\""
+           " | Label6 StaticText \"COM4: Enable\" | Label6 StaticText \"COM5: Enable\""
+           " | Label6 StaticText \"COM6: Enable\" | Label7 StaticText \"Port Open/Close\""
+           " | Label7 StaticText \"Port Open/Close: open/close\""
+           " | Label7 StaticText \"Port setting\" | Label7 StaticText \"Port setting: 9600,n,8,1\""
+           " | Label7 StaticText \"Port : 1\" | Command3 Button \"Set\"";
+    QTest::newRow("FormSet") << "FormSet"
+                             << "Dialog \"PC Communications\" | Label4 StaticText \"Com Port\""
+                                " | Combo1 ComboBox \"Com Port\" | Frame1 Grouping \"Baud Rate\""
+                                " | Option1 RadioButton \"300\" | Option2 RadioButton \"600\""
+                                " | Option3 RadioButton \"1200\" | Option4 RadioButton \"2400\""
+                                " | Option5 RadioButton \"4800\" | Option6 RadioButton \"9600\""
+                                " | Option7 RadioButton \"19200\" | Option14 RadioButton \"38400\""
+                                " | Frame2 Grouping \"Parity\" | Option8 RadioButton \"N 8 1\""
+                                " | Option9 RadioButton \"N 7 1\" | Option10 RadioButton \"E 8 1\""
+                                " | Option11 RadioButton \"E 7 1\" | Option12 RadioButton \"O 8 1\""
+                                " | Option13 RadioButton \"O 7 1\" | CmdOk Button \"Set OK\""
+                                " | CmdCancel Button \"Exit\"";
+    QTest::newRow("FormBaud")
+        << "FormBaud"
+        << "Dialog \"Display Settings\" | Frame1 Grouping \"Baud Rate\""
+           " | Option1 RadioButton \"300\" | Option2 RadioButton \"600\""
+           " | Option3 RadioButton \"1200\" | Option4 RadioButton \"2400\""
+           " | Option5 RadioButton \"4800\" | Option6 RadioButton \"9600\""
+           " | Option7 RadioButton \"19200\" | Option8 RadioButton \"38400\""
+           " | Frame2 Grouping \"Parity\" | Option9 RadioButton \"N 8 1\""
+           " | Option10 RadioButton \"N 7 1\" | Option11 RadioButton \"E 8 1\""
+           " | Option12 RadioButton \"E 7 1\" | Option13 RadioButton \"O 8 1\""
+           " | Option14 RadioButton \"O 7 1\" | CmdOk Button \"OK\" | CmdCancel Button \"Cancel\"";
+    QTest::newRow("FormInt")
+        << "FormInt"
+        << "Dialog \"International Character Set\""
+           " | Label1 StaticText \"Select international character\""
+           " | Option1 RadioButton \"U.S.A\" | Option2 RadioButton \"FRANCE\""
+           " | Option3 RadioButton \"GERMANY\" | Option4 RadioButton \"U.K\""
+           " | Option5 RadioButton \"DENMARK I\" | Option6 RadioButton \"SWEDEN\""
+           " | Option7 RadioButton \"ITALY\" | Option8 RadioButton \"SPAIN\""
+           " | Option9 RadioButton \"JAPAN\" | Option10 RadioButton \"NORWAY\""
+           " | Option11 RadioButton \"DENMARK II\" | Option12 RadioButton \"SLAVONIC\""
+           " | Option13 RadioButton \"RUSSIA\" | Option14 RadioButton \"Factory define 3D\""
+           " | Option15 RadioButton \"Factory define 3E\""
+           " | Option16 RadioButton \"User define pattern\" | CmdOk Button \"OK\""
+           " | Command2 Button \"Cancel\"";
+    QTest::newRow("DATASAVE")
+        << "DATASAVE"
+        << "Window \"interactive demo\" | Label1 StaticText \"Interactive demo\""
+           " | Label2 StaticText \"What you type in the box goes to display\""
+           " | keyin EditableText \"What you type in the box goes to display\""
+           " | clear Button \"Clear\" | cancel Button \"Exit\"";
+    QTest::newRow("FormAbout")
+        << "FormAbout"
+        << "Dialog \"About VQ3360 Function Demo\" | Command1 Button \"OK\""
+           " | Label5 StaticText \"Made by the vq3360 project team, 2026\""
+           " | Label2 StaticText \"ZTK Customer Pole Display VQ3360 setup utility\""
+           " | Label3 StaticText \"Version 1.0c\" | Picture1 Graphic \"The pole display's logo\"";
+    QTest::newRow("message box")
+        << "message"
+        << "AlertMessage \"message\" | Label1 StaticText \"Port not open...\""
+           " | Command1 Button \"Ok\"";
+    QTest::newRow("input box")
+        << "input"
+        << "Dialog \"input character\" | Label1 StaticText \"Please input demo messages.\""
+           " | Command1 Button \"Ok\" | Command2 Button \"Cancel\""
+           " | Text1 EditableText \"Please input demo messages.\"";
+}
+
+// What a screen reader reads of every window: its role and name, and those of each control.
+void TstWindows::screenReader()
+{
+    QFETCH(QString, window);
+    QFETCH(QString, read);
+    const bool box = window == u"message" || window == u"input";
+    Harness h(box ? Harness::Real : Harness::Scripted);
+    const auto said = [](QWidget* w) {
+        QAccessibleInterface* a = QAccessible::queryAccessibleInterface(w);
+        return QString::fromLatin1(QMetaEnum::fromType<QAccessible::Role>().valueToKey(a->role())) +
+               QStringLiteral(" \"") + a->text(QAccessible::Name) + u'"';
+    };
+    QString got;
+    const auto readOut = [&](QWidget* w) {
+        QStringList out{said(w)};
+        for (QWidget* c : w->findChildren<QWidget*>()) {
+            if (!c->objectName().isEmpty() && !c->objectName().startsWith(u"qt_") &&
+                c->isVisibleTo(w))
+                out << c->objectName() + u' ' + said(c);
+        }
+        got = out.join(QStringLiteral(" | "));
+    };
+    WhenModal modal([&](QWidget* w) {
+        readOut(w);
+        dismiss(w);
+    });
+    if (window == u"message")
+        h.ctx().boxes().ShowMessage(QStringLiteral("Port not open..."), box::Ok,
+                                    QStringLiteral("message"));
+    else if (window == u"input")
+        h.ctx().boxes().ShowInput(QStringLiteral("Please input demo messages. "),
+                                  QStringLiteral("input character"), {});
+    else if (Formall* w = h.start(); window == u"Formall") {
+        readOut(w);
+    } else {
+        const QHash<QString, const char*> entry{{"FormSet", "numcomm"},
+                                                {"FormBaud", "numbaudrate"},
+                                                {"FormInt", "numinterset"},
+                                                {"DATASAVE", "numedmo"},
+                                                {"FormAbout", "numabout"}};
+        if (window != u"FormSet")
+            w->Command1_Click(0);
+        w->menuEntry(entry[window])->trigger();
+        if (got.isEmpty())
+            readOut(shown(qPrintable("vq::" + window)).value(0));
+    }
+    QCOMPARE(got, read);
 }
 
 QTEST_MAIN(TstWindows)

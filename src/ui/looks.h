@@ -1,0 +1,19 @@
+#pragma once
+
+#include "ui/controltable.h"
+
+#include <QColor>
+#include <QFont>
+#include <QPalette>
+
+namespace vq {
+
+QFont fontFor(const FontDef& want, const QFont& base);
+
+// 0xRRGGBB, or a system colour taken from the palette.
+QColor colourOf(quint32 value, const QPalette& system);
+
+// Known Windows faces mapped to the metric-compatible ones installed here.
+void installFontSubstitutes();
+
+} // namespace vq
