@@ -50,9 +50,12 @@ bool Wire::level(qint64 bit) const
 
 qint64 Wire::fallingEdge(qint64 from) const
 {
-    for (qint64 bit = std::max<qint64>(from, 0); bit < m_bitCount; ++bit) {
-        if (!level(bit) && level(bit - 1))
+    qint64 bit = std::max<qint64>(from, 0);
+    for (bool high = level(bit - 1); bit < m_bitCount; ++bit) {
+        const bool now = level(bit);
+        if (high && !now)
             return bit;
+        high = now;
     }
     return -1;
 }
