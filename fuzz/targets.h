@@ -384,8 +384,14 @@ inline bool fuzzEventJson(const uint8_t* data, size_t size)
                   o.value("line2").toString() == e.line2());
     VQ_FUZZ_CHECK(o.value("cursor").toInt(-1) == e.cursor);
     VQ_FUZZ_CHECK(o.value("bytes").toString() == vdisplay::hexBytes(e.bytes));
-    for (const auto& [key, value] : e.fields)
-        VQ_FUZZ_CHECK(o.value(key) == value);
+    for (const auto& [key, value] : e.fields) {
+        // Walked, not looked up: Qt 6.4's value() can miss a key when others hold characters
+        // beyond U+FFFF, though the object has it.
+        auto it = o.constBegin();
+        while (it != o.constEnd() && it.key() != key)
+            ++it;
+        VQ_FUZZ_CHECK(it != o.constEnd() && it.value() == value);
+    }
     return true;
 }
 
