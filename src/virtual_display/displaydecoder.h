@@ -2,9 +2,11 @@
 
 #include "virtual_display/protocoltables.h"
 #include "virtual_display/screenmodel.h"
+#include "virtual_display/serialline.h"
 
 #include <QByteArray>
 #include <QJsonValue>
+#include <QLatin1String>
 #include <QList>
 #include <QString>
 
@@ -13,10 +15,33 @@
 
 namespace vq::vdisplay {
 
+enum class EventKind {
+    Text,
+    Cursor,
+    Control,
+    Clear,
+    Emulation,
+    Reset,
+    DisplayBaud,
+    DisplayFraming,
+    Charset,
+    StoreLine,
+    TextCut,
+    ClearLine,
+    ShowDemo,
+    Undecoded,
+    SpeedMismatch,
+    SpeedMatch,
+};
+constexpr int EventKindCount = int(EventKind::SpeedMatch) + 1;
+
+// As the JSON names it, e.g. "display_baud".
+QLatin1String eventName(EventKind kind);
+
 // One thing the display did, with the bytes that made it happen and the screen afterwards.
 // Most events are one byte each, so an event holds no text of its own that it need not.
 struct DisplayEvent {
-    QString event;
+    EventKind kind = EventKind::Text;
     QList<std::pair<QString, QJsonValue>> fields; // the kind's own, in output order
     QString message;
     QByteArray bytes;
@@ -33,8 +58,10 @@ struct DisplayEvent {
     bool operator==(const DisplayEvent&) const = default;
 };
 
-// Byte-at-a-time decoder of everything the PC sends, plus the state it drives.
-// Input may be cut anywhere: a frame split over many reads decodes the same as in one.
+// The display's receiver and the byte-at-a-time decoder behind it, plus the state they drive.
+// Each feed is one write of the PC's: its bytes back to back on the line, idle around them. On
+// the display's own line the bytes arrive as sent, however they are split; on another, as a
+// receiver sampling at the display's rate and framing takes them.
 class DisplayDecoder {
 public:
     // A frame longer than this without its ETX is given up on.
@@ -45,43 +72,49 @@ public:
 
     DisplayDecoder();
 
-    // One read's worth of input. A new display speed applies from the next read on.
     QList<DisplayEvent> feed(QByteArrayView data);
     // The same, adding the events to a list the caller keeps.
     void feed(QByteArrayView data, QList<DisplayEvent>& events);
-    // The PC side's speed as the port reports it; 0 when it cannot be read.
-    void setPcBaud(int baud) { m_pcBaud = baud; }
+    // The PC side's line for the writes that follow: data bits 5 to 8, stop bits 1 or 2. A baud
+    // of 0 means it cannot be told, and bytes are taken as sent.
+    void setPcLine(const SerialLine& line);
 
     const ScreenModel& screen() const { return m_screen; }
     Emulation emulation() const { return m_emulation; }
     unsigned char charsetCode() const { return m_charset; }
-    int displayBaud() const { return m_displayBaud; }
-    Framing framing() const { return m_framing; }
-    int pcBaud() const { return m_pcBaud; }
-    bool speedMismatch() const { return m_pcBaud > 0 && m_pcBaud != m_displayBaud; }
+    int displayBaud() const { return m_line.baud; }
+    Framing framing() const { return m_line.framing; }
+    SerialLine pcLine() const { return m_pcLine; }
     QByteArray storedLine(int row) const { return row == 0 ? m_upper : m_lower; }
     // Bytes of a frame or sequence begun but not finished yet.
     QByteArray pendingBytes() const { return m_pending; }
 
-    // The glyph a byte turns into when the line speeds differ.
+    // The glyph a byte received with an error turns into.
     static unsigned char garbleGlyph(unsigned char byte);
 
-    // What an event of a kind says; most are made once and shared by every such event.
+    // What an event of a kind says.
     struct Said {
-        QString event;
+        EventKind kind = EventKind::Text;
         QString message;
         QList<std::pair<QString, QJsonValue>> fields;
     };
 
 private:
-    static const Said& frameSaid(char code, char param);
+    struct Command;
+    struct Phrases;
+    static const Command kCommands[];
+    static const Phrases& phrases();
 
     enum class State { Idle, AfterStx, AfterEnq, AfterCode, AwaitEtx, StoreText, Dsp800Sequence };
+    enum class Reason;
 
-    void feedByte(unsigned char byte);
-    void catchUpSpeed(unsigned char byte);
-    bool misclocked() const { return m_pcBaud > 0 && m_pcBaud != m_receiveBaud; }
-    void checkSpeed();
+    void receive(QByteArrayView data);
+    void take(unsigned char byte, LineError error);
+    void decodeByte(unsigned char byte);
+    void catchUpLine(unsigned char byte);
+    bool staysOnOldLine(unsigned char byte) const;
+    void switchLine();
+    void checkLine();
     void handleIdle(unsigned char byte);
     void handleFrameByte(unsigned char byte);
     void handleStoreText(unsigned char byte);
@@ -89,32 +122,31 @@ private:
     void executeFrame();
     void executeStore();
     void restartFrame();
-    void giveUpPending(const QString& reason);
+    void giveUpPending(Reason reason);
     bool isClearByte(unsigned char byte) const;
 
-    DisplayEvent& addEvent(const QString& name, const QString& message, const QByteArray& bytes);
+    void addEvent(const Said& said, const QByteArray& bytes);
     void startPending(char first);
 
     ScreenModel m_screen;
     Emulation m_emulation = Emulation::Ztk;
     unsigned char m_charset = PowerOnCharset;
-    int m_displayBaud = PowerOnBaud;
-    int m_receiveBaud = PowerOnBaud; // lags m_displayBaud, see m_lag
-    // A new speed is obeyed from the next byte, unless a frame follows the baud command straight
-    // on, as the framing command does: that frame was clocked in at the old speed.
+    SerialLine m_line{PowerOnBaud, {}};
+    SerialLine m_rxLine{PowerOnBaud, {}}; // lags m_line, see m_lag
+    // A new line is obeyed from the next byte, unless a frame follows the command straight on,
+    // as the framing command follows the baud command: that frame was clocked in at the old one.
     enum class Lag { None, NextFrame, InFrame };
     Lag m_lag = Lag::None;
-    Framing m_framing;
     QByteArray m_upper;
     QByteArray m_lower;
 
     State m_state = State::Idle;
     QByteArray m_pending;
 
-    int m_pcBaud = 0;
+    SerialLine m_pcLine;
     bool m_mismatchShown = false;
-    int m_shownPc = 0;
-    int m_shownDisplay = 0;
+    SerialLine m_shownPc;
+    SerialLine m_shownDisplay;
 
     QList<DisplayEvent>* m_out = nullptr;
 };

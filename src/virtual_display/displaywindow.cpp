@@ -116,9 +116,9 @@ DisplayWindow::DisplayWindow(DisplayDecoder& decoder, PtyEndpoint& pty, QWidget*
     refreshState();
 }
 
-void DisplayWindow::receive(const QByteArray& data, int pcBaud)
+void DisplayWindow::receive(const QByteArray& data, const SerialLine& pc)
 {
-    m_decoder.setPcBaud(pcBaud);
+    m_decoder.setPcLine(pc);
     const QList<DisplayEvent> events = m_decoder.feed(data);
 
     // One append per read: a flood of single-byte events must not stall the window.
@@ -140,13 +140,15 @@ void DisplayWindow::receive(const QByteArray& data, int pcBaud)
 
 void DisplayWindow::refreshPcLine()
 {
-    const int pc = m_pty.pcBaud();
-    m_pcLine->setText(pc > 0 ? QString::number(pc) : QStringLiteral("unknown"));
-    const bool differs = pc > 0 && pc != m_decoder.displayBaud();
+    const SerialLine pc = m_pty.pcLine();
+    m_pcLine->setText(pc.baud > 0 ? pc.text() : QStringLiteral("unknown"));
+    const bool differs =
+        pc.baud > 0 && pc != SerialLine{m_decoder.displayBaud(), m_decoder.framing()};
     m_pcLine->setStyleSheet(differs ? QStringLiteral("color: #c0392b; font-weight: bold")
                                     : QString());
-    m_pcLine->setToolTip(differs ? QStringLiteral("The display cannot read the PC at this speed")
-                                 : QString());
+    m_pcLine->setToolTip(
+        differs ? QStringLiteral("The display samples the PC's bits at its own rate and framing")
+                : QString());
 }
 
 void DisplayWindow::refreshState()

@@ -21,7 +21,7 @@ public:
 
     DisplayWindow(DisplayDecoder& decoder, PtyEndpoint& pty, QWidget* parent = nullptr);
 
-    void receive(const QByteArray& data, int pcBaud);
+    void receive(const QByteArray& data, const SerialLine& pc);
 
 private:
     void refreshState();

@@ -67,7 +67,7 @@ QByteArray jsonString(const QString& text)
 QByteArray eventToJson(const DisplayEvent& event)
 {
     QByteArray out = "{";
-    appendMember(out, QStringLiteral("event"), jsonString(event.event));
+    appendMember(out, QStringLiteral("event"), jsonString(eventName(event.kind)));
     for (const auto& [key, value] : event.fields)
         appendMember(out, key, jsonValue(value));
     appendMember(out, QStringLiteral("message"), jsonString(event.message));

@@ -126,8 +126,8 @@ int main(int argc, char** argv)
     std::unique_ptr<DisplayWindow> window;
     if (headless) {
         QObject::connect(&pty, &PtyEndpoint::dataReceived, app.get(),
-                         [&decoder](const QByteArray& data, int pcBaud) {
-                             decoder.setPcBaud(pcBaud);
+                         [&decoder](const QByteArray& data, const SerialLine& pc) {
+                             decoder.setPcLine(pc);
                              for (const DisplayEvent& event : decoder.feed(data))
                                  writeLine(eventToJson(event));
                          });

@@ -37,11 +37,14 @@ QByteArray dsp800ClearSequence();
 // 0 when the parameter names no baud rate.
 int baudForParam(char param);
 
+// The display's own framings are n, e or o with 7 or 8 data bits and one stop bit; a PC line
+// may also have mark (m) or space (s) parity, 5 to 8 data bits and 2 stop bits.
 struct Framing {
     char parity = 'n';
     int dataBits = 8;
     int stopBits = 1;
     QString text() const;
+    bool operator==(const Framing&) const = default;
 };
 bool framingForParam(char param, Framing* framing);
 

@@ -123,12 +123,20 @@ bool PtyEndpoint::open(QString* error)
     return true;
 }
 
-int PtyEndpoint::pcBaud() const
+SerialLine PtyEndpoint::pcLine() const
 {
     termios tio{};
     if (m_slave < 0 || ::tcgetattr(m_slave, &tio) != 0)
-        return 0;
-    return baudFromSpeed(::cfgetospeed(&tio));
+        return {};
+    const tcflag_t c = tio.c_cflag;
+    SerialLine line;
+    line.baud = baudFromSpeed(::cfgetospeed(&tio));
+    const tcflag_t size = c & CSIZE;
+    line.framing.dataBits = size == CS5 ? 5 : size == CS6 ? 6 : size == CS7 ? 7 : 8;
+    const bool odd = c & PARODD;
+    line.framing.parity = !(c & PARENB) ? 'n' : (c & CMSPAR) ? (odd ? 'm' : 's') : odd ? 'o' : 'e';
+    line.framing.stopBits = c & CSTOPB ? 2 : 1;
+    return line;
 }
 
 // A PC side that died with the port open leaves the terminal in exclusive mode, which this end
@@ -168,7 +176,7 @@ void PtyEndpoint::readMaster()
         break;
     }
     if (!data.isEmpty())
-        emit dataReceived(data, pcBaud());
+        emit dataReceived(data, pcLine());
 }
 
 } // namespace vq::vdisplay

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "virtual_display/serialline.h"
+
 #include <QByteArray>
 #include <QObject>
 #include <QString>
@@ -23,11 +25,13 @@ public:
 
     bool open(QString* error);
     QString slavePath() const { return m_slavePath; }
-    // The speed the PC side last set on the port; 0 when unknown.
-    int pcBaud() const;
+    // The line the PC side last set on the port; a baud of 0 when unknown. A pseudo-terminal
+    // keeps 8 data bits without parity whatever is asked of it, but it does keep the speed and
+    // the stop bits.
+    SerialLine pcLine() const;
 
 signals:
-    void dataReceived(const QByteArray& data, int pcBaud);
+    void dataReceived(const QByteArray& data, const vq::vdisplay::SerialLine& pc);
 
 private:
     void readMaster();

@@ -34,14 +34,15 @@ QList<QJsonObject> parsed(const QList<DisplayEvent>& events)
     return out;
 }
 
-// Short enough for a table row: text as it reads, events without bytes as [message], the rest
-// as name(bytes), or their count past ten.
+// Short enough for a table row: text as it reads, events without bytes as [message], garbage as
+// its error(byte), the rest as name(bytes), or their count past ten.
 QString trace(const QList<QJsonObject>& events)
 {
     QString out;
     for (const QJsonObject& e : events) {
-        const QString name = e["event"].toString(), bytes = e["bytes"].toString();
-        if (name == "text" && !e["garbled"].toBool())
+        const QString name = e[e["garbled"].toBool() ? "error" : "event"].toString(),
+                      bytes = e["bytes"].toString();
+        if (name == "text")
             out += e["char"].toString();
         else if (bytes.isEmpty())
             out += " [" + e["message"].toString() + "] ";
@@ -53,7 +54,11 @@ QString trace(const QList<QJsonObject>& events)
     return out.simplified();
 }
 
+using Writes = QList<std::pair<SerialLine, QByteArray>>; // the PC's line, what it writes at it
+
 } // namespace
+
+Q_DECLARE_METATYPE(Writes)
 
 class TstVirtualDisplay : public QObject {
     Q_OBJECT
@@ -140,6 +145,76 @@ private slots:
         QVERIFY(whole.storedLine(0).size() <= DisplayDecoder::StoredTextCap);
     }
 
+    // Worked by hand: the PC's bits are numbered from the first start bit; a receiver samples
+    // its bit n at PC bit edge + (2n + 1) * pc / (2 * display), rounded down.
+    void receiver_data()
+    {
+        QTest::addColumn<Writes>("writes");
+        QTest::addColumn<QString>("expected");
+        const QByteArray to19200 = frame('B', '7'), toE71 = frame('P', '4');
+        const SerialLine n81{9600, {}};
+        // 55 is 0 10101010 1 (start, data from bit 0, stop): the falling edges at 0, 2, 4, 6 and 8
+        // are all high again at 1, 3, 5, 7, 9, where each start bit is checked.
+        QTest::newRow("55 at 19200 read at 9600")
+            << Writes{{{19200, {}}, "\x55"}}
+            << "[line differs: PC 19200 n,8,1, display 9600 n,8,1]";
+        // Its even parity bit (0) keeps the line low at 9: a start bit, then samples at 11 to 27
+        // on the idle line after the write: FF, never sent.
+        QTest::newRow("55 at 19200 e,8,1 read at 9600")
+            << Writes{{{19200, {'e', 8, 1}}, "\x55"}}
+            << "[line differs: PC 19200 e,8,1, display 9600 n,8,1] \u00FF";
+        // A (0 10000010 1) sampled at 0, then data at 0 1 1 2 2 3 3 4: 06, its stop at 4 (low):
+        // a framing error. It waits for the line to rise and fall again, at 8: data 8 9 9 10 10
+        // ... 12, all high but the first: FE, stop at 12. The frame that follows the new speed,
+        // split between writes, still came at the old one; the A after it did not.
+        QTest::newRow("A at 9600 read at 19200")
+            << Writes{{n81, to19200 + hex("02 05")}, {n81, hex("50 31 03 41")}}
+            << "display_baud(02 05 42 37 03) display_framing(02 05 50 31 03) [line differs: PC "
+               "9600 n,8,1, display 19200 n,8,1] framing(06) \u00FE";
+        // The same samples as seven data bits (06), then parity and stop both at 4 (low): a
+        // framing error, which wins over odd parity failing too. From 8: 7E, parity at 12 (1).
+        QTest::newRow("A at 9600 read at 19200 o,7,1")
+            << Writes{{n81, to19200 + frame('P', '6')}, {n81, "A"}}
+            << "display_baud(02 05 42 37 03) display_framing(02 05 50 36 03) [line differs: PC "
+               "9600 n,8,1, display 19200 o,7,1] framing(06) ~";
+        // In step, the eighth data bit is the parity bit: even holds where a byte's ones are.
+        // 41 C3 0C 82 05 33 03 have an even count and arrive without bit 7; 43 does not. The
+        // frame straight after the new framing is taken at the old one. A PC on e,7,1 sends E9
+        // as i.
+        QTest::newRow("e,7,1 display fed n,8,1")
+            << Writes{{n81, toE71 + frame('C', '3') + "C"},
+                      {n81, hex("41 43 C3 0C 82 05 43 33 03 82 05 C3 33 03")},
+                      {{9600, {'e', 7, 1}}, hex("E9")}}
+            << "display_framing(02 05 50 34 03) emulation(02 05 43 33 03) [line differs: PC "
+               "9600 n,8,1, display 9600 e,7,1] parity(43) A parity(43) C clear(0C) "
+               "undecoded(02 05) parity(43) 3 control(03) emulation(02 05 43 33 03) [lines agree "
+               "again: 9600 e,7,1] i";
+        // Seven data bits and a parity bit make ten, as n,8,1 does: the parity bit is the
+        // display's eighth data bit. E9 goes out as i (four ones, parity 0), C with three: C3.
+        QTest::newRow("H\u00E9C at 9600 e,7,1")
+            << Writes{{{9600, {'e', 7, 1}}, hex("48 E9 43")}}
+            << "[line differs: PC 9600 e,7,1, display 9600 n,8,1] Hi\u00C3";
+        // Each frame is 11 bits; the receiver checks one stop bit and finds the next start bit
+        // on time: the bytes as on its own line.
+        QTest::newRow("second stop bit")
+            << Writes{{{9600, {'n', 8, 2}}, QByteArray("Hi\0\xFF\r", 5) + frame('C', '3')}}
+            << "[line differs: PC 9600 n,8,2, display 9600 n,8,1] Hi control(00) \u00FF "
+               "cursor(0D) emulation(02 05 43 33 03)";
+    }
+
+    void receiver()
+    {
+        QFETCH(Writes, writes);
+        QFETCH(QString, expected);
+        DisplayDecoder decoder;
+        QList<QJsonObject> events;
+        for (const auto& [line, bytes] : writes) {
+            decoder.setPcLine(line);
+            events << parsed(decoder.feed(bytes));
+        }
+        QCOMPARE(trace(events), expected);
+    }
+
     void resetKeepsLineAndStoredLines()
     {
         DisplayDecoder decoder;
@@ -168,29 +243,40 @@ private slots:
             "\\u007f\\u0085\xC3\xA9\",\"length\":7,\"message\":\"store lower line (7 bytes)\","
             "\"bytes\":\"02 05 4C 32 22 5C 01 1B 7F 85 E9 03\",\"line1\":\"                    "
             "\",\"line2\":\"                    \",\"cursor\":0}");
+        // 43 with bit 7 clear fails even parity; it cuts the frame it falls in.
+        decoder.setPcLine({9600, {}});
+        decoder.feed(frame('P', '4'));
+        const QList<DisplayEvent> cut = decoder.feed(hex("82 05 43"));
+        const char* const starts[] = {
+            "{\"event\":\"speed_mismatch\",\"pc\":9600,\"display\":9600,\"pc_framing\":\"n,8,1\","
+            "\"display_framing\":\"e,7,1\",",
+            "{\"event\":\"undecoded\",\"reason\":\"cut off by a parity error\",",
+            "{\"event\":\"text\",\"char\":\"\xC3\xBE\",\"garbled\":true,\"error\":\"parity\","
+            "\"message\":\"garbled \\\"\xC3\xBE\\\" (parity error)\",\"bytes\":\"43\","};
+        for (int i = 0; i < 3; ++i)
+            QCOMPARE(eventToJson(cut.value(i)).left(qstrlen(starts[i])), QByteArray(starts[i]));
     }
 
-    // Through a real port: the PC side's speed comes from the device's settings.
+    // Through a real port: the PC side's speed and stop bits come from the device's settings.
     void throughThePort()
     {
         vq::test::VirtualDisplay display;
         QVERIFY(display.start()); // the device path comes first
-        const std::tuple<int, QByteArray, QString> steps[] = {
-            {9600, frame('C', '3') + "Hi", "emulation(02 05 43 33 03) Hi"},
+        const std::tuple<int, int, QByteArray, QString> steps[] = {
+            {9600, 1, frame('C', '3') + "Hi", "emulation(02 05 43 33 03) Hi"},
             // The frame straight after the new speed was clocked in at the old one, whichever
             // read it comes in; the byte after it is not.
-            {9600, frame('B', '7'), "display_baud(02 05 42 37 03)"},
-            {9600, frame('P', '1') + "a",
-             "display_framing(02 05 50 31 03) [line speed differs: PC 9600, display 19200] "
-             "text(61)"},
-            {9600, "b", "text(62)"},
-            {38400, "c", "[line speed differs: PC 38400, display 19200] text(63)"},
-            {19200, "d" + hex("02 05"), "[line speeds agree again: 19200] d"},
-            {9600, "e", "[line speed differs: PC 9600, display 19200] undecoded(02 05) text(65)"},
+            {9600, 1, frame('B', '7'), "display_baud(02 05 42 37 03)"},
+            {9600, 1, frame('P', '1') + "a",
+             "display_framing(02 05 50 31 03) [line differs: PC 9600 n,8,1, display 19200 n,8,1] "
+             "framing(06) \u00FE"},
+            {19200, 2, "d", "[line differs: PC 19200 n,8,2, display 19200 n,8,1] d"},
+            {19200, 1, "f", "[lines agree again: 19200 n,8,1] f"},
         };
-        for (const auto& [pcBaud, data, expected] : steps) {
+        for (const auto& [pcBaud, stopBits, data, expected] : steps) {
             QSerialPort port(display.path());
             port.setBaudRate(pcBaud);
+            port.setStopBits(QSerialPort::StopBits(stopBits));
             QVERIFY2(port.open(QIODevice::WriteOnly), qPrintable(port.errorString()));
             QVERIFY(display.hold()); // the step arrives in one read
             QVERIFY(port.write(data) == data.size() && port.flush() && port.bytesToWrite() == 0);
