@@ -10,8 +10,9 @@ declare -A sets=(
     [run]="fonts-liberation fonts-liberation2 fonts-comic-neue fonts-dejavu-core"
     # A virtual X server, for machines without a display.
     [xserver]="xvfb"
-    # Driving real windows (key presses, screenshots) and checking what `cmake --install` lays out.
-    [test]="xdotool imagemagick desktop-file-utils appstream groff-base librsvg2-bin"
+    # Driving real windows (key presses, screenshots), checking what `cmake --install` lays out,
+    # running the Ansible role and the shell completion.
+    [test]="xdotool imagemagick desktop-file-utils appstream groff-base librsvg2-bin ansible-core bash-completion"
     # dpkg-shlibdeps, and `file`, with which CPack finds the binaries to compute dependencies for.
     [package]="dpkg-dev file"
 )
