@@ -13,9 +13,10 @@ declare -A sets=(
     # A virtual X server, for machines without a display (run.sh, bench.sh).
     [xserver]="xvfb"
     # What tests/install checks the installed files with: icon sizes and pixels, the SVG
-    # rendered, the desktop entry, the metainfo and the man pages. Its changelog check and its
-    # package test take dpkg-dev and lintian from the package set.
-    [test]="imagemagick librsvg2-bin desktop-file-utils appstream groff-base"
+    # rendered, the desktop entry, the metainfo and the man pages (its changelog check and its
+    # package test take dpkg-dev and lintian from the package set); tests/ansible runs the
+    # Ansible role and the shell completion.
+    [test]="imagemagick librsvg2-bin desktop-file-utils appstream groff-base ansible-core bash-completion"
     # dpkg-shlibdeps, and `file`, with which CPack finds the binaries to compute dependencies
     # for; lintian, which package.sh and the package test hold the .deb to.
     [package]="dpkg-dev file lintian"
