@@ -13,6 +13,7 @@ string(STRIP "${text}" text)
 string(REPLACE "build-release/" "" text "${text}")
 string(REPLACE "src/virtual_display/README.md" "README.virtual-display.md" text "${text}")
 string(REPLACE "docs/screenshot.png" "screenshot.png" text "${text}")
+string(REPLACE "contrib/ansible/" "ansible/" text "${text}")
 # After the title: where this copy comes from, since it still names the source tree's scripts.
 string(FIND "${text}" "\n" title_end)
 string(SUBSTRING "${text}" 0 ${title_end} title)

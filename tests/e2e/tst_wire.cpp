@@ -144,6 +144,15 @@ private:
     QStringList displayBackTo9600(int from);
     bool setPcBaud(int option);
     bool startAll();
+    // A display and a utility afresh, the port open, as each row starts.
+    bool restartDisplay()
+    {
+        stopAll();
+        if (!startAll())
+            return false;
+        click(portButton(0));
+        return main()->Comm1().portOpen();
+    }
     void stopAll()
     {
         m_h.reset(); // closes the port before the display goes
@@ -379,11 +388,13 @@ void TstWire::displayLine_data()
     row(4, 2400, "02 05 42 32 03", 12, "E_7_1", "02 05 50 34 03");
     row(5, 4800, "02 05 42 31 03", 13, "O_8_1", "02 05 50 35 03");
     row(6, 9600, "02 05 42 30 03", 14, "O_7_1", "02 05 50 36 03");
-    row(7, 19200, "02 05 42 37 03", 10, "N_7_1", "02 05 50 32 03");
-    row(8, 38400, "02 05 42 36 03", 13, "O_8_1", "02 05 50 35 03");
+    row(7, 19200, "02 05 42 37 03", 9, "N_8_1", "02 05 50 31 03");
+    row(8, 38400, "02 05 42 36 03", 9, "N_8_1", "02 05 50 31 03");
 }
 
-// The display to the new line, then the PC to its rate, as an operator must; then both back.
+// The display to the new line, then the PC to its rate, as an operator must; then both back. A
+// pseudo-terminal cannot follow a display onto 7 data bits or parity, and the display then reads
+// nothing the PC sends, as hardware would: a fresh one takes its place.
 void TstWire::displayLine()
 {
     QFETCH(int, baudOption);
@@ -402,7 +413,10 @@ void TstWire::displayLine()
     const QString line = QString(framing).replace(u'_', u',');
     QCOMPARE(byTool({"display-line", QString::number(baud), line}, 2, &exitCode, &said), expected);
     QCOMPARE(exitCode, line == u"N,8,1" ? 0 : 1);
-    if (baud != 9600)
+    const bool reachable = line == u"N,8,1";
+    if (!reachable)
+        QVERIFY(restartDisplay());
+    else if (baud != 9600)
         QCOMPARE(displayBackTo9600(baud), kBackTo9600);
 
     QVERIFY(trigger("numbaudrate"));
@@ -414,6 +428,10 @@ void TstWire::displayLine()
     QVERIFY(okDisplaySettings());
     QCOMPARE(heard(2), expected);
     QTRY_VERIFY_WITH_TIMEOUT(!m_h->ctx().window<FormBaud>(), kPatienceMs);
+    if (!reachable) {
+        QVERIFY(restartDisplay());
+        return;
+    }
     if (baud == 9600)
         return;
 
