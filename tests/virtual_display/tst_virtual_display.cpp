@@ -1,5 +1,6 @@
 // What only the virtual display decides: its screen, its decoding of odd or broken input, its
 // limits, its JSON and the executable around it. The utility's byte tables go through it in e2e.
+#include "ctl/actions.h"
 #include "util.h"
 #include "vdisplay.h"
 #include "virtual_display/displaydecoder.h"
@@ -213,6 +214,46 @@ private slots:
             events << parsed(decoder.feed(bytes));
         }
         QCOMPARE(trace(events), expected);
+    }
+
+    void rescue_data()
+    {
+        QTest::addColumn<char>("baud"); // the parameters of the display's line commands
+        QTest::addColumn<char>("framing");
+        for (const char baud : QByteArray("54321076")) {
+            for (const char framing : QByteArray("123456")) {
+                Framing f;
+                framingForParam(framing, &f);
+                QTest::addRow("from %d %s", baudForParam(baud), qPrintable(f.text()))
+                    << baud << framing;
+            }
+        }
+    }
+
+    // From every line the display could be on, vq3360ctl's sweep, each write alone on the wire
+    // at its PC line, leaves it on 9600 n,8,1 with its stored line kept and reading what follows.
+    void rescue()
+    {
+        QFETCH(char, baud);
+        QFETCH(char, framing);
+        DisplayDecoder decoder;
+        decoder.setPcLine({9600, {}});
+        decoder.feed(frame('L', '1', "kept") + frame('B', baud) + frame('P', framing));
+        QCOMPARE(decoder.displayBaud(), baudForParam(baud));
+        vq::ctl::Planner planner;
+        QVERIFY(planner.addWords({"rescue"}));
+        for (const vq::ctl::Step& step : planner.plan().actions.constFirst().steps) {
+            const vq::LineSettings& l = *step.pcLine;
+            decoder.setPcLine(
+                {l.baud, {l.parity, l.dataBits, l.stopBits == vq::StopBits::Two ? 2 : 1}});
+            for (const QByteArray& write : step.writes)
+                decoder.feed(write);
+        }
+        QCOMPARE(decoder.displayBaud(), 9600);
+        QCOMPARE(decoder.framing().text(), QStringLiteral("n,8,1"));
+        QCOMPARE(decoder.storedLine(0), QByteArray("kept"));
+        decoder.setPcLine({9600, {}});
+        QCOMPARE(trace(parsed(decoder.feed("OK"))).right(2), QStringLiteral("OK"));
     }
 
     void resetKeepsLineAndStoredLines()
