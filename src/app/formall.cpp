@@ -243,6 +243,16 @@ void Formall::settingsLineRefresh()
 
 void Formall::Command1_Click(int index)
 {
+    static_cast<void>(press(index));
+}
+
+int Formall::openPress()
+{
+    return press(0);
+}
+
+int Formall::press(int index)
+{
     if (index == 1)
         drainTelling();
     const PressResult result = pressOpenClose(index, *m_comm1, m_ctx.boxes(), LastOpenError);
@@ -250,6 +260,7 @@ void Formall::Command1_Click(int index)
     m_controls.get<QLabel>("Label7", 4)->setText(result.line.port);
     if (result.openClose)
         applyStatus(m_controls.widget("Label7", 1), *result.openClose);
+    return result.failure;
 }
 
 // The port was closed by a fault, so the line must not keep claiming it is open; a loss no

@@ -32,6 +32,8 @@ public slots:
     void Form_Load();
     void Form_Unload();
     void Command1_Click(int index);
+    // The open press, as the interactive demo makes it: the error number when it failed.
+    int openPress();
     void Command2_Click();
     // SIGTERM, SIGINT or SIGHUP: as "End", with no box to answer.
     void endOnSignal();
@@ -64,6 +66,7 @@ protected:
 
 private:
     void buildMenus();
+    int press(int index);
     void selectRow(const Emulation& row);
     void applyStatus(QWidget* label, const StatusText& status);
     void applyPortRow(int n, const StatusText& status);

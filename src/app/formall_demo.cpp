@@ -31,7 +31,8 @@ void Formall::numlowerline_Click()
 
 void Formall::numedmo_Click()
 {
-    if (startInteractiveDemo(*m_comm1, m_ctx.boxes(), LastOpenError, [this] { Command1_Click(0); }))
+    if (startInteractiveDemo(*m_comm1, m_ctx.boxes(), LastOpenError,
+                             [this] { return openPress(); }))
         DATASAVE::showDemo(m_ctx);
 }
 

@@ -92,6 +92,7 @@ PressResult pressOpenClose(int index, CommPort& port, Boxes& boxes, QString& las
         } catch (const CommError& e) {
             boxes.standardOk(QStringLiteral("Error!!") + e.description(), kAppTitle);
             lastOpenError = e.description();
+            result.failure = e.number();
         }
     } else if (index == 1) {
         if (port.portOpen())

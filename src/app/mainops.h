@@ -52,6 +52,7 @@ StartupResult runStartup(CommPort& port, Module1& state);
 struct PressResult {
     SettingsLine line;
     std::optional<StatusText> openClose;
+    int failure = 0; // the error number of an open that failed
 };
 PressResult pressOpenClose(int index, CommPort& port, Boxes& boxes, QString& lastOpenError);
 

@@ -6,7 +6,7 @@
 namespace vq {
 
 bool startInteractiveDemo(CommPort& port, Boxes& boxes, QString& lastOpenError,
-                          const std::function<void()>& pressOpen)
+                          const std::function<int()>& pressOpen)
 {
     // Only an open tried by this start may stop it; an old failure says nothing about now.
     if (port.portOpen()) {
@@ -16,8 +16,7 @@ bool startInteractiveDemo(CommPort& port, Boxes& boxes, QString& lastOpenError,
     if (!boxes.standardYesNo(kOpenPortQuestion, kAppTitle))
         return false;
     lastOpenError.clear();
-    pressOpen();
-    if (lastOpenError == kInvalidPortNumber) {
+    if (pressOpen() == err::InvalidPortNumber) {
         lastOpenError.clear();
         return false;
     }

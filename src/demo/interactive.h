@@ -11,12 +11,12 @@ namespace vq {
 
 inline const QString kOpenPortQuestion =
     QStringLiteral("Port not open...\rNow, Want To Open the Port?");
-inline const QString kInvalidPortNumber = QStringLiteral("Invalid port number");
 
 // The interactive demo's start: offers to open a closed port through the main window's open
-// press, which records a failure in lastOpenError. True when the demo window is to be shown.
+// press, which records a failure in lastOpenError and gives its error number. True when the
+// demo window is to be shown: not when this start's open found no port for the number.
 bool startInteractiveDemo(CommPort& port, Boxes& boxes, QString& lastOpenError,
-                          const std::function<void()>& pressOpen);
+                          const std::function<int()>& pressOpen);
 
 // The bytes one key press types, as the key, its modifiers and its text give them; empty for a
 // key that types no character (arrows, Delete, function keys, Tab, modifiers alone).
