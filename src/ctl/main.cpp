@@ -35,7 +35,8 @@ int main(int argc, char** argv)
         report.raw(QByteArray("vq3360ctl ") + VQ_VERSION + '\n');
         return 0;
     case ctl::Invocation::ListPorts: {
-        const QList<PortInfo> ports = systemPorts();
+        QList<PortInfo> ports = systemPorts();
+        describePorts(ports);
         const PortMap numbers = numberPorts(ports);
         report.raw(run.json ? portListJson(ports, numbers)
                             : portListText(ports, numbers, PortListFor::Ctl).toUtf8());

@@ -57,23 +57,51 @@ QList<PortInfo> systemPorts()
          byId.entryInfoList(QDir::System | QDir::Files | QDir::NoDotAndDotDot))
         stable.insert(link.canonicalFilePath(), link.absoluteFilePath());
 
+    // The kernel's own list, read straight: a terminal with a device behind it is a port, but a
+    // UART slot the kernel found empty (type 0). Asking udev through QSerialPortInfo costs the
+    // start-up tens of milliseconds; its descriptions are only for the list (describePorts).
     QList<PortInfo> ports;
-    for (const QSerialPortInfo& info : QSerialPortInfo::availablePorts()) {
+    const QDir classes(QStringLiteral("/sys/class/tty"));
+    for (const QString& name : classes.entryList(QDir::AllEntries | QDir::NoDotAndDotDot)) {
+        const QString entry = classes.filePath(name);
+        const QFileInfo device(entry + QStringLiteral("/device"));
+        if (!device.exists())
+            continue;
+        QFile type(entry + QStringLiteral("/type"));
+        if (type.open(QIODevice::ReadOnly) && type.readAll().trimmed() == "0")
+            continue;
         PortInfo port;
-        port.device = info.systemLocation();
-        port.description = info.description();
-        port.manufacturer = info.manufacturer();
-        if (info.hasVendorIdentifier())
-            port.vendor = info.vendorIdentifier();
-        if (info.hasProductIdentifier())
-            port.product = info.productIdentifier();
-        port.serialNumber = info.serialNumber();
-        port.stableName = stable.value(QFileInfo(port.device).canonicalFilePath());
+        port.device = QStringLiteral("/dev/") + name;
+        // A USB adapter's interface lies under the USB device that carries its identifiers.
+        for (QDir up(device.canonicalFilePath()); !up.isRoot(); up.cdUp()) {
+            QFile vendor(up.filePath(QStringLiteral("idVendor")));
+            QFile product(up.filePath(QStringLiteral("idProduct")));
+            if (vendor.open(QIODevice::ReadOnly) && product.open(QIODevice::ReadOnly)) {
+                port.vendor = quint16(vendor.readAll().trimmed().toUInt(nullptr, 16));
+                port.product = quint16(product.readAll().trimmed().toUInt(nullptr, 16));
+                break;
+            }
+        }
+        port.stableName = stable.value(port.device);
         ports << port;
     }
     std::sort(ports.begin(), ports.end(),
-              [](const PortInfo& a, const PortInfo& b) { return a.device < b.device; });
+              [](const PortInfo& a, const PortInfo& b) { return naturalLess(a.device, b.device); });
     return ports;
+}
+
+void describePorts(QList<PortInfo>& ports)
+{
+    const QList<QSerialPortInfo> known = QSerialPortInfo::availablePorts();
+    for (PortInfo& port : ports) {
+        for (const QSerialPortInfo& info : known) {
+            if (info.systemLocation() != port.device)
+                continue;
+            port.description = info.description();
+            port.manufacturer = info.manufacturer();
+            port.serialNumber = info.serialNumber();
+        }
+    }
 }
 
 PortMap numberPorts(const QList<PortInfo>& ports, const PortMap& byHand)

@@ -20,8 +20,10 @@ struct PortInfo {
     bool operator==(const PortInfo&) const = default;
 };
 
-// The serial ports the system has, by device path.
+// The serial ports the system has, in their devices' order, with what tells adapters apart.
 QList<PortInfo> systemPorts();
+// Adds what the system says of each: its description, maker and serial number.
+void describePorts(QList<PortInfo>& ports);
 
 // COM numbers for the ports the system has, as the operating system the utility was written for
 // gives them: on-board ports first in their own order (ttyS2 before ttyS10), then USB adapters

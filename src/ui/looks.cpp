@@ -1,12 +1,32 @@
 #include "ui/looks.h"
 
+#include <QFontDatabase>
+
 namespace vq {
+
+namespace {
+
+// The design's face where the system has it, else the first stand-in it has. Named alone: for a
+// face it lacks, or one with stand-ins, Qt has fontconfig sort every font it has for fallbacks,
+// font by font, as the first window starts.
+QString familyFor(const QString& family)
+{
+    if (!QFontDatabase::styles(family).isEmpty())
+        return family;
+    for (const QString& standIn : QFont::substitutes(family)) {
+        if (!QFontDatabase::styles(standIn).isEmpty())
+            return standIn;
+    }
+    return family;
+}
+
+} // namespace
 
 QFont fontFor(const FontDef& want, const QFont& base)
 {
     QFont font = base;
     if (want.family)
-        font.setFamily(QString::fromUtf8(want.family));
+        font.setFamilies({familyFor(QString::fromUtf8(want.family))});
     if (want.points > 0)
         font.setPointSizeF(want.points);
     if (want.bold)
