@@ -394,6 +394,7 @@ void TstPort::openRefused()
     QVERIFY(look(w, "Label6", 0).endsWith(QStringLiteral(" #ff0000")));
     const QString shownText = row->text();
     QVERIFY2(shownText == expected || cutToFit(shownText, expected), qPrintable(shownText));
+    QVERIFY(QFontMetricsF(row->font()).horizontalAdvance(shownText) <= row->contentsRect().width());
     QCOMPARE(row->toolTip(), QStringLiteral("COM1: %1\n%2").arg(rig.com1, expected));
     QCOMPARE(look(w, "Label6", 1), QStringLiteral("Enable #0000ff"));
     QCOMPARE(rig.h->boxes.shown, QList<ShownBox>{});
