@@ -421,6 +421,8 @@ void TstWindows::pcSettings_data()
         << "1200,O,7,1" << 0 << "Invalid port number" << "1200,o,7,1|Port : 1";
     QTest::newRow("another port while open") << true << "Down" << QList<int>{3, 9} << "Exit"
         << "1200,N,7,1" << 2 << "Port already open" << "1200,n,7,1|Port : 1";
+    QTest::newRow("COM2 38400 O_8_1") << false << "Down" << QList<int>{14, 12} << "Exit"
+        << "38400,O,8,1" << 2 << "" << "38400,o,8,1|Port : 2";
     QTest::newRow("Escape applies nothing") << false << "Down" << QList<int>{1, 12} << "Escape"
         << "9600,n,8,1" << 1 << "" << "9600,n,8,1|Port : 1";
     // clang-format on
