@@ -55,12 +55,8 @@ void compareRect(const TwipsRect& got, const TwipsRect& want, const char* what)
     const auto near = [](double a, double b) { return qAbs(a - b) < 0.005; };
     QVERIFY2(near(got.left, want.left) && near(got.top, want.top) && near(got.width, want.width) &&
                  near(got.height, want.height),
-             qPrintable(QStringLiteral("%1: got %2 %3 %4 %5")
-                            .arg(what)
-                            .arg(got.left)
-                            .arg(got.top)
-                            .arg(got.width)
-                            .arg(got.height)));
+             qPrintable(QString::asprintf("%s: got %g %g %g %g", what, got.left, got.top, got.width,
+                                          got.height)));
 }
 
 // The window stores positions at single precision; a double result would drift from it.
@@ -70,12 +66,6 @@ void verifySinglePrecision(const MsgLayout& l)
         for (double v : {c.rect.left, c.rect.top, c.rect.width, c.rect.height})
             QCOMPARE(double(float(v)), v);
     }
-}
-
-QString textOf(int n)
-{
-    const QString known = QStringLiteral("Port not open...,please open the port first");
-    return n == known.size() ? known : QString(n, QLatin1Char('x'));
 }
 
 } // namespace
@@ -111,8 +101,7 @@ void TstMsgLayout::messageBox()
     QFETCH(int, type);
     const Band& b = kBands[band];
     const TypeRow& t = kTypes[type];
-    const QString text = textOf(b.n);
-    QCOMPARE(text.size(), b.n);
+    const QString text(b.n, u'x');
 
     const MsgLayout l = messageBoxLayout(text, t.code, QStringLiteral("message"));
 
@@ -120,13 +109,8 @@ void TstMsgLayout::messageBox()
     QCOMPARE(l[MsgControl::Label1].caption, text);
     QCOMPARE(l.labelAlign, LabelAlign::Centre);
     compareRect(l[MsgControl::Label1].rect, b.label, "Label1");
-    if (b.compact) {
-        QCOMPARE(l.outerWidth, std::optional<double>(3005));
-        QCOMPARE(l.outerHeight, std::optional<double>(1425));
-    } else {
-        QVERIFY(!l.outerWidth);
-        QVERIFY(!l.outerHeight);
-    }
+    QCOMPARE(l.outerWidth, b.compact ? std::optional<double>(3005) : std::nullopt);
+    QCOMPARE(l.outerHeight, b.compact ? std::optional<double>(1425) : std::nullopt);
 
     // Worked positions for the paired buttons, by band.
     const double pair1 = b.compact ? 326.15 : 830.77;

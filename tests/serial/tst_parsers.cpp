@@ -45,28 +45,13 @@ void TstParsers::settings_data()
          {std::pair{"110", 96000}, {"14400", 734}, {"57600", 184}, {"115200", 92}})
         QTest::newRow(baud) << QStringLiteral("%1,n,8,2").arg(baud)
                             << QStringLiteral("%1,n,8,2").arg(baud) << qint64(ms);
-    for (const char* bad : {"",
-                            "9600,n,8",
-                            "9600,n,8,1,1",
-                            "9601,n,8,1",
-                            "0,n,8,1",
-                            "230400,n,8,1",
-                            "-9600,n,8,1",
-                            "09600,n,8,1",
-                            " 9600,n,8,1",
-                            ",n,8,1",
-                            "9600,x,8,1",
-                            "9600,none,8,1",
-                            "9600,,8,1",
-                            "9600,n,4,1",
-                            "9600,n,9,1",
-                            "9600,n,08,1",
-                            "9600,n,8,0",
-                            "9600,n,8,3",
-                            "9600,n,8,1.0",
-                            "9600;n;8;1",
-                            "9600,n,8,1 "})
-        row(bad, "");
+    // Refused, "|"-separated: each field missing, out of range, misspelt or padded.
+    const QString bad = QStringLiteral("|9600,n,8|9600,n,8,1,1|9601,n,8,1|0,n,8,1|230400,n,8,1|"
+                                       "-9600,n,8,1|09600,n,8,1| 9600,n,8,1|,n,8,1|9600,x,8,1|"
+                                       "9600,none,8,1|9600,,8,1|9600,n,4,1|9600,n,9,1|9600,n,08,1|"
+                                       "9600,n,8,0|9600,n,8,3|9600,n,8,1.0|9600;n;8;1|9600,n,8,1 ");
+    for (const QString& text : bad.split(u'|'))
+        QTest::newRow(qPrintable(text)) << text << QString() << qint64(0);
 }
 
 void TstParsers::settings()
@@ -89,14 +74,9 @@ void TstParsers::portList_data()
     QTest::addColumn<QString>("numbers"); // COM1 onward, "|"-joined
     QTest::addColumn<QString>("text");    // the utility's list, then vq3360ctl's
     const auto usb = [](const char* device, const char* id) {
-        return PortInfo{device,
-                        "FT232R USB UART",
-                        "FTDI",
-                        0x0403,
-                        0x6001,
-                        "A1",
-                        id ? QStringLiteral("/dev/serial/by-id/usb-%1-if00-port0").arg(id)
-                           : QString()};
+        const QString stable =
+            id ? QStringLiteral("/dev/serial/by-id/usb-%1-if00-port0").arg(id) : QString();
+        return PortInfo{device, "FT232R USB UART", "FTDI", 0x0403, 0x6001, "A1", stable};
     };
     const PortInfo s0{"/dev/ttyS0", "", "", {}, {}, "", ""};
     const PortInfo s2{"/dev/ttyS2", "", "", {}, {}, "", ""};

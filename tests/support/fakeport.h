@@ -2,34 +2,38 @@
 
 #include "serial/commport.h"
 
-#include <QHash>
 #include <QList>
-#include <QStringList>
+#include <utility>
 
 namespace vq::test {
 
-// Records every whole write in a log the test owns, so it outlives the port; opens and writes
-// fail where a test scripts it.
+// Records every whole write in a log the test owns, so it outlives the port; the ports the test
+// lists as missing fail to open, and a write fails where the test scripts it.
 class FakePort : public CommPortCore {
 public:
-    explicit FakePort(QList<QByteArray>& log) : m_log(log) {}
-    QStringList events; // "open 3 9600,n,8,1", "close", "apply 19200,e,7,1"
-
-    void failOpen(int port, const QString& description, int number = err::InvalidPortNumber)
+    FakePort(QList<QByteArray>& log, QList<int> missing) : m_log(log), m_missing(std::move(missing))
     {
-        m_openFailures.insert(port, CommError(number, description));
     }
     void failNextWrite(int number) { m_writeFailure = number; }
 
 protected:
-    void openDevice(int port, const LineSettings& settings) override;
-    void applyDeviceSettings(const LineSettings& settings) override;
-    void writeDevice(const QByteArray& bytes) override;
-    void closeDevice(bool drain) override;
+    void openDevice(int port, const LineSettings&) override
+    {
+        if (m_missing.contains(port))
+            throw CommError(err::InvalidPortNumber, QStringLiteral("Invalid port number"));
+    }
+    void applyDeviceSettings(const LineSettings&) override {}
+    void writeDevice(const QByteArray& bytes) override
+    {
+        if (const int number = std::exchange(m_writeFailure, 0))
+            throw CommError(number, QStringLiteral("scripted failure %1").arg(number));
+        m_log << bytes;
+    }
+    void closeDevice(bool) override {}
 
 private:
     QList<QByteArray>& m_log;
-    QHash<int, CommError> m_openFailures;
+    QList<int> m_missing;
     int m_writeFailure = 0;
 };
 

@@ -8,9 +8,7 @@ Harness::Harness(BoxKind kind)
 {
     make(
         [this] {
-            auto p = std::make_unique<FakePort>(written);
-            for (int n : missing)
-                p->failOpen(n, QStringLiteral("Invalid port number"));
+            auto p = std::make_unique<FakePort>(written, missing);
             port = p.get();
             ++portsMade;
             return p;

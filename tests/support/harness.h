@@ -20,8 +20,7 @@ public:
     explicit Harness(BoxKind kind = Scripted);
     explicit Harness(const PortMap& map, BoxKind kind = Scripted);
     ~Harness();
-    Harness(const Harness&) = delete;
-    Harness& operator=(const Harness&) = delete;
+    Q_DISABLE_COPY(Harness)
 
     Module1 state;
     ScriptedBoxes boxes;
