@@ -147,8 +147,6 @@ private slots:
     void preselections();
     void pcSettings_data();
     void pcSettings();
-    void mainWindowMadeAnew_data();
-    void mainWindowMadeAnew();
     void boxes();
     void everyWindow_data();
     void everyWindow();
@@ -298,23 +296,30 @@ void TstWindows::windowKinds_data()
 {
     QTest::addColumn<QString>("how");
     QTest::addColumn<QString>("kind");
-    QTest::newRow("Display set") << "numbaudrate"
-                                 << "vq::FormBaud";
-    QTest::newRow("character set") << "numinterset"
-                                   << "vq::FormInt";
-    QTest::newRow("Interactive Demo") << "numedmo"
-                                      << "vq::DATASAVE";
-    QTest::newRow("About") << "numabout"
-                           << "vq::FormAbout";
+    QTest::addColumn<QString>("main");    // hidden or closed meanwhile
+    QTest::addColumn<QString>("leaving"); // the window's button that closes it then
+    // clang-format off
+    QTest::newRow("Display set") << "numbaudrate" << "vq::FormBaud" << "" << "";
+    QTest::newRow("Interactive Demo") << "numedmo" << "vq::DATASAVE" << "" << "";
+    QTest::newRow("About") << "numabout" << "vq::FormAbout" << "" << "";
+    QTest::newRow("character set Cancel, main hidden")
+        << "numinterset" << "vq::FormInt" << "hidden" << "Command2";
+    QTest::newRow("character set Cancel, main closed")
+        << "numinterset" << "vq::FormInt" << "closed" << "Command2";
+    QTest::newRow("demo Exit, main closed") << "numedmo" << "vq::DATASAVE" << "closed" << "cancel";
+    // clang-format on
 }
 
-// One of each modeless window, brought to the front when chosen again.
+// One of each modeless window, brought to the front when chosen again; the main window goes on
+// beside it, or, closed meanwhile, is made anew when the last window goes.
 void TstWindows::windowKinds()
 {
     QFETCH(QString, how);
     QFETCH(QString, kind);
+    QFETCH(QString, main);
+    QFETCH(QString, leaving);
     Harness h;
-    Formall* w = h.start();
+    QPointer<Formall> w = h.start();
     w->Command1_Click(0);
     w->menuEntry(how)->trigger();
     QVERIFY(!QApplication::activeModalWidget());
@@ -324,14 +329,31 @@ void TstWindows::windowKinds()
     w->menuEntry(how)->trigger();
     QCOMPARE(shown(qPrintable(kind)), first); // brought to the front, not made again
     QCOMPARE(first[0]->pos(), at);
-    // The main window still takes its presses beside it.
-    click(w->controls().get<QPushButton>("Command1", 1));
-    QVERIFY(!w->Comm1().portOpen());
-    QVERIFY(h.boxes.shown.isEmpty());
-    if (kind == QLatin1String("vq::FormAbout")) {
-        QTest::keyClick(first[0], Qt::Key_Return); // OK is the default button
-        QTRY_COMPARE(shown("vq::FormAbout").size(), 0);
+    if (main.isEmpty()) {
+        click(w->controls().get<QPushButton>("Command1", 1));
+        QVERIFY(!w->Comm1().portOpen());
+        QVERIFY(h.boxes.shown.isEmpty());
+        if (kind == QLatin1String("vq::FormAbout")) {
+            QTest::keyClick(first[0], Qt::Key_Return); // OK is the default button
+            QTRY_COMPARE(shown("vq::FormAbout").size(), 0);
+        }
+        return;
     }
+    const bool mainClosed = main == u"closed";
+    h.state.ClearCmd = "\x1f";
+    if (mainClosed)
+        QVERIFY(w->close());
+    else
+        w->hide();
+    QTRY_COMPARE(h.main() == nullptr, mainClosed);
+    QCOMPARE(h.ctx().port().portOpen(), !mainClosed); // a closed main window took its port along
+    click(button(first[0], qPrintable(leaving)));
+    QTRY_COMPARE(shown(qPrintable(kind)).size(), 0);
+    QVERIFY(h.main() && h.main()->isVisible());
+    QCOMPARE(h.portsMade, mainClosed ? 2 : 1);
+    // Made anew, the main window runs start-up again.
+    QCOMPARE(h.state.ClearCmd, mainClosed ? hex("0C") : hex("1F"));
+    QVERIFY(h.written.isEmpty());
 }
 
 void TstWindows::preselections_data()
@@ -453,43 +475,6 @@ void TstWindows::pcSettings()
     QCOMPARE(h.boxes.shown, expected);
     QCOMPARE(label(w, "Label7", 3)->text() + u'|' + label(w, "Label7", 4)->text(), line);
     QCOMPARE(w->Comm1().portOpen(), open);
-}
-
-void TstWindows::mainWindowMadeAnew_data()
-{
-    QTest::addColumn<QString>("leaving");
-    QTest::addColumn<bool>("mainClosed");
-    // clang-format off
-    QTest::newRow("character set Cancel, main hidden") << "FormInt" << false;
-    QTest::newRow("character set Cancel, main closed") << "FormInt" << true;
-    QTest::newRow("demo Exit, main closed") << "DATASAVE" << true;
-    // clang-format on
-}
-
-void TstWindows::mainWindowMadeAnew()
-{
-    QFETCH(QString, leaving);
-    QFETCH(bool, mainClosed);
-    Harness h;
-    QPointer<Formall> w = h.start();
-    w->Command1_Click(0);
-    QWidget* window = leaving == QLatin1String("FormInt")
-                          ? static_cast<QWidget*>(FormInt::showDialog(h.ctx()))
-                          : DATASAVE::showDemo(h.ctx());
-    h.state.ClearCmd = "\x1f";
-    if (mainClosed)
-        QVERIFY(w->close());
-    else
-        w->hide();
-    QTRY_COMPARE(h.main() == nullptr, mainClosed);
-    QCOMPARE(h.ctx().port().portOpen(), !mainClosed); // a closed main window took its port along
-    click(button(window, leaving == QLatin1String("FormInt") ? "Command2" : "cancel"));
-    QTRY_COMPARE(shown(qPrintable("vq::" + leaving)).size(), 0);
-    QVERIFY(h.main() && h.main()->isVisible());
-    QCOMPARE(h.portsMade, mainClosed ? 2 : 1);
-    // Made anew, the main window runs start-up again.
-    QCOMPARE(h.state.ClearCmd, mainClosed ? hex("0C") : hex("1F"));
-    QVERIFY(h.written.isEmpty());
 }
 
 // The system's own boxes through the real window.
