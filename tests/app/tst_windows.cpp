@@ -53,11 +53,6 @@ QPushButton* button(QWidget* window, const char* name)
     return window->findChild<QPushButton*>(QString::fromLatin1(name));
 }
 
-QRadioButton* option(QWidget* window, int n)
-{
-    return window->findChild<QRadioButton*>(QStringLiteral("Option%1").arg(n));
-}
-
 QString checkedCaption(const FormControls& c, const char* frame)
 {
     const QAbstractButton* b = c.options(QString::fromLatin1(frame))->checkedButton();
@@ -455,7 +450,7 @@ void TstWindows::pcSettings()
             QTest::keyClicks(combo->lineEdit(), item);
         }
         for (int n : options)
-            click(option(d, n));
+            click(d->controls().get<QRadioButton>(QStringLiteral("Option%1").arg(n)));
         if (closing == QLatin1String("Escape"))
             return QTest::keyClick(d, Qt::Key_Escape);
         click(d->controls().get<QPushButton>("CmdOk"));

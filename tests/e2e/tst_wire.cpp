@@ -469,10 +469,7 @@ void TstWire::persistentDemo()
         }
         WhenModal input([&](QWidget* w) {
             auto* box = qobject_cast<MsgWindow*>(w);
-            if (!box) {
-                dismiss(w);
-                return;
-            }
+            QVERIFY(box);
             typeInto(box->text1(), act.text);
             if (act.how == QLatin1String("Enter"))
                 QTest::keyClick(box->text1(), Qt::Key_Return);
