@@ -396,21 +396,20 @@ private slots:
         QTest::addColumn<QString>("item"); // "Down,Down" picks from the list; other text is typed
         QTest::addColumn<QList<int>>("options");
         QTest::addColumn<QString>("closing");  // after Set OK (or without it): Exit, Escape
-        QTest::addColumn<QString>("settings"); // PortSettings afterwards
-        QTest::addColumn<int>("portNumber");   // PortNumber afterwards
+        QTest::addColumn<QString>("settings"); // PortSettings and PortNumber afterwards
         QTest::addColumn<QString>("box");      // the standard box, if any
         QTest::addColumn<QString>("line");     // the settings line once closed
         // clang-format off
         QTest::newRow("COM3 19200 E_7_1") << false << "Down,Down" << QList<int>{7, 11} << "Exit"
-            << "19200,E,7,1" << 3 << "" << "19200,e,7,1|Port : 3";
+            << "19200,E,7,1 3" << "" << "19200,e,7,1|Port : 3";
         QTest::newRow("an item's name typed") << false << "Com3" << QList<int>{3, 13} << "Exit"
-            << "1200,O,7,1" << 0 << "Invalid port number" << "1200,o,7,1|Port : 1";
+            << "1200,O,7,1 0" << "Invalid port number" << "1200,o,7,1|Port : 1";
         QTest::newRow("another port while open") << true << "Down" << QList<int>{3, 9} << "Exit"
-            << "1200,N,7,1" << 2 << "Port already open" << "1200,n,7,1|Port : 1";
+            << "1200,N,7,1 2" << "Port already open" << "1200,n,7,1|Port : 1";
         QTest::newRow("COM2 38400 O_8_1") << false << "Down" << QList<int>{14, 12} << "Exit"
-            << "38400,O,8,1" << 2 << "" << "38400,o,8,1|Port : 2";
+            << "38400,O,8,1 2" << "" << "38400,o,8,1|Port : 2";
         QTest::newRow("Escape applies nothing") << false << "Down" << QList<int>{1, 12} << "Escape"
-            << "9600,n,8,1" << 1 << "" << "9600,n,8,1|Port : 1";
+            << "9600,n,8,1 1" << "" << "9600,n,8,1|Port : 1";
         // clang-format on
     }
 
@@ -421,7 +420,6 @@ private slots:
         QFETCH(QList<int>, options);
         QFETCH(QString, closing);
         QFETCH(QString, settings);
-        QFETCH(int, portNumber);
         QFETCH(QString, box);
         QFETCH(QString, line);
         Harness h;
@@ -445,14 +443,13 @@ private slots:
             QVERIFY(d->isVisible()); // Set OK leaves the dialog open
             // The hidden fields show what was applied; a failure leaves them as they were.
             QCOMPARE(d->controls().get<QLineEdit>("com1")->text(),
-                     box.isEmpty() ? QString::number(portNumber) : QStringLiteral("1"));
+                     box.isEmpty() ? settings.section(u' ', 1) : QStringLiteral("1"));
             QCOMPARE(label(w, "Label7", 4)->text(),
                      QStringLiteral("Port : 1")); // not yet refreshed
             click(d->controls().get<QPushButton>("CmdCancel"));
         };
         QVERIFY(withFormSet([w] { click(w->controls().get<QPushButton>("Command3")); }, choose));
-        QCOMPARE(h.state.PortSettings, settings);
-        QCOMPARE(h.state.PortNumber, portNumber);
+        QCOMPARE(h.state.PortSettings + u' ' + QString::number(h.state.PortNumber), settings);
         QList<ShownBox> expected;
         if (!box.isEmpty())
             expected << standardOkBox(box);
