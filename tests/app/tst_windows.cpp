@@ -48,11 +48,6 @@ QList<QWidget*> shown(const char* className)
     return out;
 }
 
-QPushButton* button(QWidget* window, const char* name)
-{
-    return window->findChild<QPushButton*>(QString::fromLatin1(name));
-}
-
 QString checkedCaption(const FormControls& c, const char* frame)
 {
     const QAbstractButton* b = c.options(QString::fromLatin1(frame))->checkedButton();
@@ -257,7 +252,8 @@ private slots:
             if (how == QLatin1String("type"))
                 typeInto(keyin, QStringLiteral("c"));
             else
-                click(button(window, how == QLatin1String("Clear") ? "clear" : "CmdOk"));
+                click(window->findChild<QPushButton*>(how == QLatin1String("Clear") ? "clear"
+                                                                                    : "CmdOk"));
             if (keyin)
                 QCOMPARE(keyin->toPlainText(), QStringLiteral("ab")); // the refused key stays out
         } else {
@@ -330,7 +326,7 @@ private slots:
         QTRY_COMPARE(h.main() == nullptr, mainClosed);
         QCOMPARE(h.ctx().port().portOpen(),
                  !mainClosed); // a closed main window took its port along
-        click(button(first[0], qPrintable(leaving)));
+        click(first[0]->findChild<QPushButton*>(leaving));
         QTRY_COMPARE(shown(qPrintable(kind)).size(), 0);
         QVERIFY(h.main() && h.main()->isVisible());
         QCOMPARE(h.portsMade, mainClosed ? 2 : 1);

@@ -154,10 +154,9 @@ private slots:
             {MsgControl::Label1, "Ok", -1},       {MsgControl::Text1, "Yes", -1},
         };
         const char* names[] = {"Command1", "Command2", "Command3", "Label1", "Text1"};
-        for (const auto& r : rows) {
+        for (const auto& r : rows)
             QTest::addRow("%s \"%s\"", names[int(r.button)], r.caption)
                 << int(r.button) << QString::fromLatin1(r.caption) << r.expected;
-        }
     }
 
     void resultCodes()

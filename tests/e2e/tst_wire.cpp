@@ -113,7 +113,6 @@ private slots:
         });
         m_watchdog.start(kPatienceMs);
     }
-    void cleanupTestCase() { stopAll(); }
 
     void init()
     {
@@ -442,11 +441,9 @@ private slots:
                       "display-line 9600 N,8,1\n";
         }
         for (QString& a : args) {
-            for (int i = 0; i < 2; ++i) {
-                if (a == QStringLiteral("%") + QString::number(i + 1)) {
-                    QVERIFY(more[i].start());
-                    a = more[i].path();
-                }
+            if (const qsizetype i = QStringList{"%1", "%2"}.indexOf(a); i >= 0) {
+                QVERIFY(more[i].start());
+                a = more[i].path();
             }
         }
         int code = -1;
@@ -568,6 +565,7 @@ private:
         m_display.reset();
     }
 
+    // Declared first, so it goes last: the utility closes its port before the display goes.
     std::unique_ptr<VirtualDisplay> m_display;
     std::unique_ptr<Harness> m_h;
     QTimer m_watchdog;
