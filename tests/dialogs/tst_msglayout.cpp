@@ -55,12 +55,8 @@ void compareRect(const TwipsRect& got, const TwipsRect& want, const char* what)
     const auto near = [](double a, double b) { return qAbs(a - b) < 0.005; };
     QVERIFY2(near(got.left, want.left) && near(got.top, want.top) && near(got.width, want.width) &&
                  near(got.height, want.height),
-             qPrintable(QStringLiteral("%1: got %2 %3 %4 %5")
-                            .arg(what)
-                            .arg(got.left)
-                            .arg(got.top)
-                            .arg(got.width)
-                            .arg(got.height)));
+             qPrintable(QString::asprintf("%s: got %g %g %g %g", what, got.left, got.top, got.width,
+                                          got.height)));
 }
 
 // The window stores positions at single precision; a double result would drift from it.
@@ -72,178 +68,158 @@ void verifySinglePrecision(const MsgLayout& l)
     }
 }
 
-QString textOf(int n)
-{
-    const QString known = QStringLiteral("Port not open...,please open the port first");
-    return n == known.size() ? known : QString(n, QLatin1Char('x'));
-}
-
 } // namespace
 
 class TstMsgLayout : public QObject {
     Q_OBJECT
 private slots:
-    void messageBox_data();
-    void messageBox();
-    void resultCodes_data();
-    void resultCodes();
-    void inputBox_data();
-    void inputBox();
-};
-
-void TstMsgLayout::messageBox_data()
-{
-    QTest::addColumn<int>("band");
-    QTest::addColumn<int>("type");
-    // Every type code in the first band of each size; the other bands with one type of each
-    // button arrangement (all three, single, pair).
-    for (int b = 0; b < int(std::size(kBands)); ++b) {
-        for (int t = 0; t < int(std::size(kTypes)); ++t) {
-            if (kBands[b].n == 0 || kBands[b].n == 36 || t == 0 || t == 1 || t == 2)
-                QTest::addRow("n=%d type=%d", kBands[b].n, kTypes[t].code) << b << t;
+    void messageBox_data()
+    {
+        QTest::addColumn<int>("band");
+        QTest::addColumn<int>("type");
+        // Every type code in the first band of each size; the other bands with one type of each
+        // button arrangement (all three, single, pair).
+        for (int b = 0; b < int(std::size(kBands)); ++b) {
+            for (int t = 0; t < int(std::size(kTypes)); ++t) {
+                if (kBands[b].n == 0 || kBands[b].n == 36 || t == 0 || t == 1 || t == 2)
+                    QTest::addRow("n=%d type=%d", kBands[b].n, kTypes[t].code) << b << t;
+            }
         }
     }
-}
 
-void TstMsgLayout::messageBox()
-{
-    QFETCH(int, band);
-    QFETCH(int, type);
-    const Band& b = kBands[band];
-    const TypeRow& t = kTypes[type];
-    const QString text = textOf(b.n);
-    QCOMPARE(text.size(), b.n);
+    void messageBox()
+    {
+        QFETCH(int, band);
+        QFETCH(int, type);
+        const Band& b = kBands[band];
+        const TypeRow& t = kTypes[type];
+        const QString text(b.n, u'x');
 
-    const MsgLayout l = messageBoxLayout(text, t.code, QStringLiteral("message"));
+        const MsgLayout l = messageBoxLayout(text, t.code, QStringLiteral("message"));
 
-    QCOMPARE(l.title, QStringLiteral("message"));
-    QCOMPARE(l[MsgControl::Label1].caption, text);
-    QCOMPARE(l.labelAlign, LabelAlign::Centre);
-    compareRect(l[MsgControl::Label1].rect, b.label, "Label1");
-    if (b.compact) {
-        QCOMPARE(l.outerWidth, std::optional<double>(3005));
-        QCOMPARE(l.outerHeight, std::optional<double>(1425));
-    } else {
-        QVERIFY(!l.outerWidth);
+        QCOMPARE(l.title, QStringLiteral("message"));
+        QCOMPARE(l[MsgControl::Label1].caption, text);
+        QCOMPARE(l.labelAlign, LabelAlign::Centre);
+        compareRect(l[MsgControl::Label1].rect, b.label, "Label1");
+        QCOMPARE(l.outerWidth, b.compact ? std::optional<double>(3005) : std::nullopt);
+        QCOMPARE(l.outerHeight, b.compact ? std::optional<double>(1425) : std::nullopt);
+
+        // Worked positions for the paired buttons, by band.
+        const double pair1 = b.compact ? 326.15 : 830.77;
+        const double pair2 = b.compact ? 1276.11 : 2533.33;
+        double lefts[3] = {b.lefts[0], b.lefts[1], b.lefts[2]};
+        if (t.lefts == Lefts::Single)
+            lefts[0] = b.lefts[1];
+        if (t.lefts == Lefts::Pair) {
+            lefts[0] = pair1;
+            lefts[1] = pair2;
+        }
+        for (int i = 0; i < 3; ++i) {
+            const MsgControlState& c = l[kButtons[i]];
+            QCOMPARE(c.caption, QString::fromLatin1(t.captions[i]));
+            QCOMPARE(c.visible, t.visible[i]);
+            QVERIFY(c.enabled);
+            compareRect(c.rect, {lefts[i], b.buttonTop, 855, 375}, t.captions[i]);
+            QCOMPARE(c.tabIndex, i);
+        }
+
+        // The text field belongs to the input box: a message box disables and hides it.
+        QVERIFY(!l[MsgControl::Text1].visible);
+        QVERIFY(!l[MsgControl::Text1].enabled);
+        compareRect(l[MsgControl::Text1].rect, {120, 1200, 4095, 375}, "Text1");
+        verifySinglePrecision(l);
+    }
+
+    void resultCodes_data()
+    {
+        QTest::addColumn<int>("button");
+        QTest::addColumn<QString>("caption");
+        QTest::addColumn<int>("expected"); // -1: unchanged
+
+        const struct {
+            MsgControl button;
+            const char* caption;
+            int expected;
+        } rows[] = {
+            {MsgControl::Command1, "Yes", 7},     {MsgControl::Command1, "Ok", 10},
+            {MsgControl::Command1, "yes", -1},    {MsgControl::Command1, "OK", -1},
+            {MsgControl::Command1, "No", -1},     {MsgControl::Command1, "Cancel", -1},
+            {MsgControl::Command2, "No", 8},      {MsgControl::Command2, "Abort", 11},
+            {MsgControl::Command2, "Cancel", 13}, {MsgControl::Command2, "NO", -1},
+            {MsgControl::Command2, "cancel", -1}, {MsgControl::Command2, "Ok", -1},
+            {MsgControl::Command2, "Retry", -1},  {MsgControl::Command3, "Cancel", 9},
+            {MsgControl::Command3, "Retry", 12},  {MsgControl::Command3, "NO", -1},
+            {MsgControl::Command3, "No", -1},     {MsgControl::Command3, "retry", -1},
+            {MsgControl::Command3, "Abort", -1},  {MsgControl::Command3, "Cancel ", -1},
+            {MsgControl::Label1, "Ok", -1},       {MsgControl::Text1, "Yes", -1},
+        };
+        const char* names[] = {"Command1", "Command2", "Command3", "Label1", "Text1"};
+        for (const auto& r : rows)
+            QTest::addRow("%s \"%s\"", names[int(r.button)], r.caption)
+                << int(r.button) << QString::fromLatin1(r.caption) << r.expected;
+    }
+
+    void resultCodes()
+    {
+        QFETCH(int, button);
+        QFETCH(QString, caption);
+        QFETCH(int, expected);
+        const std::optional<qint16> result = resultForButton(MsgControl(button), caption);
+        QCOMPARE(result.has_value(), expected >= 0);
+        if (result)
+            QCOMPARE(int(*result), expected);
+    }
+
+    void inputBox_data()
+    {
+        QTest::addColumn<QString>("prompt");
+        QTest::addColumn<QString>("defaultText");
+        QTest::addColumn<double>("textHeight");
+
+        const QString upper = QStringLiteral("Please input demo messages to save on upper line,the "
+                                             "maximum data character is under 200. ");
+        QTest::newRow("empty default") << upper << QString() << 330.0;
+        QTest::newRow("default given") << upper << QStringLiteral("hello") << 375.0;
+        QTest::newRow("default a space") << QString() << QStringLiteral(" ") << 375.0;
+        QTest::newRow("short prompt") << QStringLiteral("x") << QString() << 330.0;
+    }
+
+    void inputBox()
+    {
+        QFETCH(QString, prompt);
+        QFETCH(QString, defaultText);
+        QFETCH(double, textHeight);
+
+        const MsgLayout l = inputBoxLayout(prompt, QStringLiteral("input character"), defaultText);
+        QCOMPARE(l.title, QStringLiteral("input character"));
+        QCOMPARE(l.outerWidth, std::optional<double>(5000));
         QVERIFY(!l.outerHeight);
+        QCOMPARE(l.labelAlign, LabelAlign::Left);
+
+        const struct {
+            MsgControl control;
+            TwipsRect rect;
+            QString caption;
+            bool visible;
+            int tabIndex;
+        } expected[] = {
+            {MsgControl::Text1, {120, 1200, 3550, textHeight}, defaultText, true, 0},
+            {MsgControl::Command1, {3000, 80, 855, 375}, QStringLiteral("Ok"), true, 1},
+            {MsgControl::Command2, {3000, 510, 855, 375}, QStringLiteral("Cancel"), true, 2},
+            {MsgControl::Command3, {2880, 1150, 855, 375}, QStringLiteral("NO"), false, 3},
+            {MsgControl::Label1, {184, 120, 2403, 1255}, prompt, true, 4},
+        };
+        for (const auto& e : expected) {
+            const MsgControlState& c = l[e.control];
+            compareRect(c.rect, e.rect, qPrintable(e.caption));
+            QCOMPARE(c.caption, e.caption);
+            QCOMPARE(c.visible, e.visible);
+            QVERIFY(c.enabled);
+            QCOMPARE(c.tabIndex, e.tabIndex);
+        }
+        verifySinglePrecision(l);
     }
-
-    // Worked positions for the paired buttons, by band.
-    const double pair1 = b.compact ? 326.15 : 830.77;
-    const double pair2 = b.compact ? 1276.11 : 2533.33;
-    double lefts[3] = {b.lefts[0], b.lefts[1], b.lefts[2]};
-    if (t.lefts == Lefts::Single)
-        lefts[0] = b.lefts[1];
-    if (t.lefts == Lefts::Pair) {
-        lefts[0] = pair1;
-        lefts[1] = pair2;
-    }
-    for (int i = 0; i < 3; ++i) {
-        const MsgControlState& c = l[kButtons[i]];
-        QCOMPARE(c.caption, QString::fromLatin1(t.captions[i]));
-        QCOMPARE(c.visible, t.visible[i]);
-        QVERIFY(c.enabled);
-        compareRect(c.rect, {lefts[i], b.buttonTop, 855, 375}, t.captions[i]);
-        QCOMPARE(c.tabIndex, i);
-    }
-
-    // The text field belongs to the input box: a message box disables and hides it.
-    QVERIFY(!l[MsgControl::Text1].visible);
-    QVERIFY(!l[MsgControl::Text1].enabled);
-    compareRect(l[MsgControl::Text1].rect, {120, 1200, 4095, 375}, "Text1");
-    verifySinglePrecision(l);
-}
-
-void TstMsgLayout::resultCodes_data()
-{
-    QTest::addColumn<int>("button");
-    QTest::addColumn<QString>("caption");
-    QTest::addColumn<int>("expected"); // -1: unchanged
-
-    const struct {
-        MsgControl button;
-        const char* caption;
-        int expected;
-    } rows[] = {
-        {MsgControl::Command1, "Yes", 7},     {MsgControl::Command1, "Ok", 10},
-        {MsgControl::Command1, "yes", -1},    {MsgControl::Command1, "OK", -1},
-        {MsgControl::Command1, "No", -1},     {MsgControl::Command1, "Cancel", -1},
-        {MsgControl::Command2, "No", 8},      {MsgControl::Command2, "Abort", 11},
-        {MsgControl::Command2, "Cancel", 13}, {MsgControl::Command2, "NO", -1},
-        {MsgControl::Command2, "cancel", -1}, {MsgControl::Command2, "Ok", -1},
-        {MsgControl::Command2, "Retry", -1},  {MsgControl::Command3, "Cancel", 9},
-        {MsgControl::Command3, "Retry", 12},  {MsgControl::Command3, "NO", -1},
-        {MsgControl::Command3, "No", -1},     {MsgControl::Command3, "retry", -1},
-        {MsgControl::Command3, "Abort", -1},  {MsgControl::Command3, "Cancel ", -1},
-        {MsgControl::Label1, "Ok", -1},       {MsgControl::Text1, "Yes", -1},
-    };
-    const char* names[] = {"Command1", "Command2", "Command3", "Label1", "Text1"};
-    for (const auto& r : rows) {
-        QTest::addRow("%s \"%s\"", names[int(r.button)], r.caption)
-            << int(r.button) << QString::fromLatin1(r.caption) << r.expected;
-    }
-}
-
-void TstMsgLayout::resultCodes()
-{
-    QFETCH(int, button);
-    QFETCH(QString, caption);
-    QFETCH(int, expected);
-    const std::optional<qint16> result = resultForButton(MsgControl(button), caption);
-    QCOMPARE(result.has_value(), expected >= 0);
-    if (result)
-        QCOMPARE(int(*result), expected);
-}
-
-void TstMsgLayout::inputBox_data()
-{
-    QTest::addColumn<QString>("prompt");
-    QTest::addColumn<QString>("defaultText");
-    QTest::addColumn<double>("textHeight");
-
-    const QString upper = QStringLiteral("Please input demo messages to save on upper line,the "
-                                         "maximum data character is under 200. ");
-    QTest::newRow("empty default") << upper << QString() << 330.0;
-    QTest::newRow("default given") << upper << QStringLiteral("hello") << 375.0;
-    QTest::newRow("default a space") << QString() << QStringLiteral(" ") << 375.0;
-    QTest::newRow("short prompt") << QStringLiteral("x") << QString() << 330.0;
-}
-
-void TstMsgLayout::inputBox()
-{
-    QFETCH(QString, prompt);
-    QFETCH(QString, defaultText);
-    QFETCH(double, textHeight);
-
-    const MsgLayout l = inputBoxLayout(prompt, QStringLiteral("input character"), defaultText);
-    QCOMPARE(l.title, QStringLiteral("input character"));
-    QCOMPARE(l.outerWidth, std::optional<double>(5000));
-    QVERIFY(!l.outerHeight);
-    QCOMPARE(l.labelAlign, LabelAlign::Left);
-
-    const struct {
-        MsgControl control;
-        TwipsRect rect;
-        QString caption;
-        bool visible;
-        int tabIndex;
-    } expected[] = {
-        {MsgControl::Text1, {120, 1200, 3550, textHeight}, defaultText, true, 0},
-        {MsgControl::Command1, {3000, 80, 855, 375}, QStringLiteral("Ok"), true, 1},
-        {MsgControl::Command2, {3000, 510, 855, 375}, QStringLiteral("Cancel"), true, 2},
-        {MsgControl::Command3, {2880, 1150, 855, 375}, QStringLiteral("NO"), false, 3},
-        {MsgControl::Label1, {184, 120, 2403, 1255}, prompt, true, 4},
-    };
-    for (const auto& e : expected) {
-        const MsgControlState& c = l[e.control];
-        compareRect(c.rect, e.rect, qPrintable(e.caption));
-        QCOMPARE(c.caption, e.caption);
-        QCOMPARE(c.visible, e.visible);
-        QVERIFY(c.enabled);
-        QCOMPARE(c.tabIndex, e.tabIndex);
-    }
-    verifySinglePrecision(l);
-}
+};
 
 QTEST_APPLESS_MAIN(TstMsgLayout)
 #include "tst_msglayout.moc"

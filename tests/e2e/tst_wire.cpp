@@ -1,7 +1,6 @@
 // The byte tables, once: the utility's real windows, offscreen, with COM1 on the virtual display
 // running headless as a child process. Every row drives the windows as an operator would and
 // compares what the display decoded with the bytes the tables give.
-#include "app/formset.h"
 #include "demo/datasave.h"
 #include "dialogs/msgwindow.h"
 #include "display/formbaud.h"
@@ -20,7 +19,6 @@
 #include <QPointer>
 #include <QPushButton>
 #include <QRadioButton>
-#include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
 
@@ -66,7 +64,7 @@ QRadioButton* charsetOptionAt(QWidget* dialog, int column, int row)
 
 // One operator action in the interactive demo and what the display hears of it.
 struct Step {
-    QString key; // typed key by key, or <BS>, <Enter>, <Clear>
+    QString key; // typed key by key, or \b (Backspace), \r (Enter), empty: Clear
     QStringList events;
     QString box; // the text box afterwards
 };
@@ -76,11 +74,11 @@ QList<Step> typingThenClear(const QStringList& clear)
     return {
         {"Hi", {"text 48", "text 69"}, "Hi"},
         {"é", {"text E9"}, "Hié"},
-        {"<BS>", {"cursor 08"}, "Hi"},
+        {"\\b", {"cursor 08"}, "Hi"},
         {"€", {"text 3F"}, "Hi€"}, // beyond Latin-1
-        {"<Enter>", {"cursor 0D"}, "Hi€\n"},
+        {"\\r", {"cursor 0D"}, "Hi€\n"},
         {"J", {"text 4A"}, "Hi€\nJ"},
-        {"<Clear>", clear + QStringList{"cursor 0D"}, ""},
+        {"", clear + QStringList{"cursor 0D"}, ""},
     };
 }
 
@@ -99,24 +97,402 @@ Q_DECLARE_METATYPE(Act)
 class TstWire : public QObject {
     Q_OBJECT
 private slots:
-    void initTestCase();
-    void cleanupTestCase() { stopAll(); }
-    void init();
-    void cleanup();
+    void initTestCase()
+    {
+        // scripts/run.sh starts the display only when it finds it beside the utility.
+        QCOMPARE(QFileInfo(QStringLiteral(VQ_VDISPLAY_EXE)).absolutePath(),
+                 QFileInfo(QStringLiteral(VQ_APP_EXE)).absolutePath());
+        QVERIFY(startAll());
+        // A box nobody answers would hang the run: close it after a long while and fail.
+        connect(&m_watchdog, &QTimer::timeout, this, [this] {
+            QWidget* box = QApplication::activeModalWidget();
+            if (box && box == std::exchange(m_lastModal, box)) {
+                m_stuck << box->windowTitle();
+                dismiss(box);
+            }
+        });
+        m_watchdog.start(kPatienceMs);
+    }
 
-    void displayBesideUtility();
-    void emulation_data();
-    void emulation();
-    void displayLine_data();
-    void displayLine();
-    void charset_data();
-    void charset();
-    void persistentDemo_data();
-    void persistentDemo();
-    void toolRuns_data();
-    void toolRuns();
-    void rescue_data();
-    void rescue();
+    void init()
+    {
+        QVERIFY(m_h);
+        m_h->start();
+        if (!main()->Comm1().portOpen())
+            click(portButton(0));
+        QVERIFY2(main()->Comm1().portOpen(), qPrintable(main()->LastOpenError));
+        QCOMPARE(main()->Comm1().settings(), QStringLiteral("9600,n,8,1"));
+    }
+
+    void cleanup()
+    {
+        m_display->release();
+        // A row that failed half-way may leave the two sides at other speeds: start afresh.
+        if (QTest::currentTestFailed()) {
+            stopAll();
+            QVERIFY(startAll());
+        } else {
+            delete m_h->ctx().window<DATASAVE>();
+            delete m_h->ctx().window<FormBaud>();
+            delete m_h->ctx().window<FormInt>();
+        }
+        const QStringList stuck = std::exchange(m_stuck, {});
+        QVERIFY2(stuck.isEmpty(), qPrintable("unanswered box: " + stuck.join(", ")));
+    }
+
+    void emulation_data()
+    {
+        QTest::addColumn<QString>("before");
+        QTest::addColumn<QString>("entry");
+        QTest::addColumn<QString>("caption");
+        QTest::addColumn<QString>("expected");
+        QTest::addColumn<QList<Step>>("steps"); // in the interactive demo afterwards
+        const auto row = [](const char* entry, const char* caption, const char* bytes,
+                            const QStringList& clear) {
+            QTest::newRow(caption) << QString() << entry << caption << "emulation " + QString(bytes)
+                                   << typingThenClear(clear);
+        };
+        const QStringList formFeed{"clear 0C"};
+        row("numZtk", "Z&TK", "02 05 43 37 03", formFeed);
+        row("NUMDSP800", "&DSP800", "02 05 43 30 03", {"clear 04 01 43 31 58 17"});
+        row("NUMPOS", "ESC/&POS", "02 05 43 31 03", formFeed);
+        row("NUMADM788", "A&DM788", "02 05 43 32 03", formFeed);
+        row("NUMADM787", "AD&M787", "02 05 43 33 03", formFeed);
+        row("NUMAEDEX", "AEDE&X", "02 05 43 34 03", {}); // no clear sequence: CR alone
+        row("NUMUTCP", "UTC/&P", "02 05 43 35 03", {"clear 1F"});
+        row("NUMUTCS", "UTC/&S", "02 05 43 36 03", {"clear 1F"});
+        // The reset keeps the clear sequence of the emulation before it, which ZTK does not know.
+        QTest::newRow("reset after UTC/&S")
+            << "NUMUTCS"
+            << "numall"
+            << "&Reset  pole display settings to default"
+            << "reset 02 05 07 31 03" << typingThenClear({"control 1F"});
+    }
+
+    void emulation()
+    {
+        QFETCH(QString, before);
+        QFETCH(QString, entry);
+        QFETCH(QString, caption);
+        QFETCH(QString, expected);
+        QFETCH(QList<Step>, steps);
+        if (!before.isEmpty())
+            QVERIFY(trigger(before) && heard(1).size() == 1);
+        QAction* action = main()->menuEntry(entry);
+        QVERIFY(action);
+        QCOMPARE(action->text(), caption);
+        action->trigger();
+        QCOMPARE(heard(1), QStringList{expected});
+
+        QVERIFY(trigger("numedmo"));
+        DATASAVE* demo = m_h->ctx().window<DATASAVE>();
+        QVERIFY(demo);
+        auto* box = demo->controls().get<QPlainTextEdit>("keyin");
+        QVERIFY(box);
+        for (const Step& step : steps) {
+            if (step.key == u"\\b")
+                QTest::keyClick(box, Qt::Key_Backspace);
+            else if (step.key == u"\\r")
+                QTest::keyClick(box, Qt::Key_Return);
+            else if (step.key.isEmpty())
+                click(demo->controls().get<QPushButton>("clear"));
+            else
+                typeInto(box, step.key);
+            QCOMPARE(heard(step.events.size()), step.events);
+            QCOMPARE(box->toPlainText(), step.box);
+        }
+
+        // The command-line tool sends the same: the entry, then the keys and Clear as typed.
+        QStringList tool = before.isEmpty() ? QStringList{} : QStringList{"emulation", "UTC/S"};
+        tool << (entry == u"numall" ? QStringList{"reset"}
+                                    : QStringList{"emulation", QString(caption).remove(u'&')});
+        QString keys;
+        QStringList events =
+            before.isEmpty() ? QStringList{} : QStringList{"emulation 02 05 43 36 03"};
+        events << expected;
+        for (const Step& step : steps) {
+            keys += step.key;
+            events << step.events;
+        }
+        QCOMPARE(byTool(tool << "type" << keys << "clear"), events);
+    }
+
+    void displayLine_data()
+    {
+        QTest::addColumn<int>("baudOption");
+        QTest::addColumn<int>("baud");
+        QTest::addColumn<int>("frameOption");
+        QTest::addColumn<QString>("framing");
+        QTest::addColumn<QStringList>("expected");
+        const auto row = [](int baudOption, int baud, const char* baudBytes, int frameOption,
+                            const char* framing, const char* frameBytes) {
+            QTest::addRow("%d %s", baud, framing)
+                << baudOption << baud << frameOption << framing
+                << QStringList{"display_baud " + QString(baudBytes),
+                               "display_framing " + QString(frameBytes)};
+        };
+        row(1, 300, "02 05 42 35 03", 9, "N_8_1", "02 05 50 31 03");
+        row(2, 600, "02 05 42 34 03", 10, "N_7_1", "02 05 50 32 03");
+        row(3, 1200, "02 05 42 33 03", 11, "E_8_1", "02 05 50 33 03");
+        row(4, 2400, "02 05 42 32 03", 12, "E_7_1", "02 05 50 34 03");
+        row(5, 4800, "02 05 42 31 03", 13, "O_8_1", "02 05 50 35 03");
+        row(6, 9600, "02 05 42 30 03", 14, "O_7_1", "02 05 50 36 03");
+        row(7, 19200, "02 05 42 37 03", 9, "N_8_1", "02 05 50 31 03");
+        row(8, 38400, "02 05 42 36 03", 9, "N_8_1", "02 05 50 31 03");
+    }
+
+    // The tool, then the display settings dialog, send the same two commands. A pseudo-terminal
+    // cannot follow a display onto 7 data bits or parity, so the tool's PC side fails there; after
+    // each, a fresh display takes the place of the one on the new line.
+    void displayLine()
+    {
+        QFETCH(int, baudOption);
+        QFETCH(int, baud);
+        QFETCH(int, frameOption);
+        QFETCH(QString, framing);
+        QFETCH(QStringList, expected);
+        int exitCode = -1;
+        const QString line = QString(framing).replace(u'_', u',');
+        QCOMPARE(byTool({"display-line", QString::number(baud), line}, 2, &exitCode), expected);
+        QCOMPARE(exitCode, line == u"N,8,1" ? 0 : 1);
+        QVERIFY(restartDisplay());
+
+        QVERIFY(trigger("numbaudrate"));
+        auto* dialog = m_h->ctx().window<FormBaud>();
+        QVERIFY(dialog);
+        const auto option = [dialog](int n) {
+            return dialog->controls().get<QRadioButton>(QStringLiteral("Option%1").arg(n));
+        };
+        QCOMPARE(option(baudOption)->text(), QString::number(baud));
+        QCOMPARE(option(frameOption)->text().trimmed(), framing);
+        click(option(baudOption));
+        click(option(frameOption));
+        // OK with the display held, so the baud and framing commands reach it in one read.
+        QVERIFY(m_display->hold());
+        click(dialog->controls().get<QPushButton>("CmdOk"));
+        m_display->release();
+        QCOMPARE(heard(2), expected);
+        QTRY_VERIFY_WITH_TIMEOUT(!m_h->ctx().window<FormBaud>(), kPatienceMs);
+        QVERIFY(restartDisplay());
+    }
+
+    void charset_data()
+    {
+        QTest::addColumn<int>("column"); // 0: none chosen
+        QTest::addColumn<int>("row");
+        QTest::addColumn<QString>("caption");
+        QTest::addColumn<QString>("bytes");
+        const auto row = [](int column, int row, const char* caption, const char* code) {
+            QTest::addRow("%s (%d,%d)", caption, column, row)
+                << column << row << caption << QStringLiteral("02 05 53 %1 03").arg(code);
+        };
+        row(1, 1, "U.S.A", "30");
+        row(1, 2, "FRANCE", "31");
+        row(1, 3, "GERMANY", "32");
+        row(1, 4, "U.K", "33");
+        row(2, 1, "DENMARK I", "34");
+        row(2, 3, "SWEDEN", "35");
+        row(1, 5, "ITALY", "36");
+        row(1, 6, "SPAIN", "37");
+        row(2, 4, "JAPAN", "38");
+        row(3, 2, "NORWAY", "39");
+        row(2, 2, "DENMARK II", "3A");
+        row(3, 1, "SLAVONIC", "3B");
+        row(3, 3, "RUSSIA", "3C");
+        row(3, 5, "Factory define", "3D");
+        row(3, 4, "Factory define", "3E");
+        row(2, 5, "User define pattern", "3F");
+        row(0, 0, "none chosen", "3F");
+    }
+
+    void charset()
+    {
+        QFETCH(int, column);
+        QFETCH(int, row);
+        QFETCH(QString, caption);
+        QFETCH(QString, bytes);
+        QVERIFY(trigger("numinterset"));
+        FormInt* dialog = m_h->ctx().window<FormInt>();
+        QVERIFY(dialog);
+        if (column) {
+            QRadioButton* button = charsetOptionAt(dialog, column, row);
+            QVERIFY(button);
+            QCOMPARE(button->text().simplified(), caption);
+            click(button);
+        }
+        click(dialog->controls().get<QPushButton>("CmdOk"));
+        QCOMPARE(heard(1), QStringList{"charset " + bytes});
+        // By name, the two "Factory define" told apart by their code; none chosen is its code.
+        const QString code = bytes.mid(9, 2);
+        const QString name = !column                        ? code
+                             : caption == u"Factory define" ? caption + u' ' + code
+                                                            : caption;
+        QCOMPARE(byTool({"charset", name}), QStringList{"charset " + bytes});
+    }
+
+    void persistentDemo_data()
+    {
+        QTest::addColumn<QList<Act>>("acts");
+        QTest::addColumn<QStringList>("expected"); // before the show that ends every row
+        QString long250;
+        for (int i = 0; i < 250; ++i)
+            long250 += QChar(u'A' + i % 26);
+
+        QTest::newRow("upper and lower by Ok")
+            << QList<Act>{{"numsave", "abc", "Ok"}, {"numlow", "xyz", "Ok"}}
+            << QStringList{stored('1', "abc"), stored('2', "xyz")};
+        QTest::newRow("Enter in the field")
+            << QList<Act>{{"numsave", "Hello", "Enter"}, {"numlow", "World", "Enter"}}
+            << QStringList{stored('1', "Hello"), stored('2', "World")};
+        QTest::newRow("Latin-1") << QList<Act>{{"numsave", "Café Grüße", "Ok"}}
+                                 << QStringList{stored('1', "Café Grüße")};
+        QTest::newRow("blanks are text")
+            << QList<Act>{{"numlow", "   ", "Ok"}} << QStringList{stored('2', "   ")};
+        QTest::newRow("250 characters whole")
+            << QList<Act>{{"numsave", long250, "Ok"}} << QStringList{stored('1', long250)};
+        QTest::newRow("Cancel sends nothing")
+            << QList<Act>{{"numsave", "Kept", "Ok"}, {"numsave", "Gone", "Cancel"}}
+            << QStringList{stored('1', "Kept")};
+        QTest::newRow("empty sends nothing") << QList<Act>{{"numlow", "", "Ok"}} << QStringList{};
+        QTest::newRow("clear upper")
+            << QList<Act>{{"numupperline", "", ""}} << QStringList{"clear_line 02 05 07 32 03"};
+        QTest::newRow("clear lower")
+            << QList<Act>{{"numlowerline", "", ""}} << QStringList{"clear_line 02 05 07 33 03"};
+    }
+
+    void persistentDemo()
+    {
+        QFETCH(QList<Act>, acts);
+        QFETCH(QStringList, expected);
+        for (const Act& act : acts) {
+            if (act.how.isEmpty()) {
+                QVERIFY(trigger(act.entry));
+                continue;
+            }
+            WhenModal input([&](QWidget* w) {
+                auto* box = qobject_cast<MsgWindow*>(w);
+                QVERIFY(box);
+                typeInto(box->text1(), act.text);
+                if (act.how == QLatin1String("Enter"))
+                    QTest::keyClick(box->text1(), Qt::Key_Return);
+                else
+                    click(box->button(act.how == QLatin1String("Cancel") ? MsgControl::Command2
+                                                                         : MsgControl::Command1));
+            });
+            QVERIFY(trigger(act.entry));
+            QVERIFY(input.seen());
+        }
+        // The show goes last, so whatever the row sent has arrived once it is heard.
+        QVERIFY(trigger("numrun"));
+        QCOMPARE(heardUntilShow(), expected + QStringList{kShow});
+
+        QStringList tool;
+        for (const Act& act : acts) {
+            if (act.entry == u"numupperline" || act.entry == u"numlowerline")
+                tool << (act.entry == u"numupperline" ? "clear-upper" : "clear-lower");
+            else if (act.how != u"Cancel")
+                tool << (act.entry == u"numsave" ? "upper" : "lower") << act.text;
+        }
+        QCOMPARE(byTool(tool), expected);
+    }
+
+    void toolRuns_data()
+    {
+        QTest::addColumn<QStringList>("args"); // %1, %2: two more displays
+        QTest::addColumn<int>("exitCode");
+        QTest::addColumn<QStringList>("heard"); // by this test's display, then the other two
+        QTest::addColumn<QString>("says");      // in what the tool prints
+        QTest::addColumn<int>("count"); // events this test's display hears; -1: up to a show
+        const QString adm787 = QStringLiteral("emulation 02 05 43 33 03");
+        QTest::newRow("three displays, one missing")
+            << QStringList{"--device", "%1", "--device",  "/nonexistent/vq3360",
+                           "--device", "%2", "emulation", "adm787"}
+            << 1 << QStringList{adm787, adm787}
+            << "/nonexistent/vq3360: failed after 0 of 1 action: No such file or directory" << 0;
+        QTest::newRow("the next action at the display's new rate")
+            << QStringList{"display-line", "19200", "N,8,1", "emulation", "adm787"} << 0
+            << QStringList{"display_baud 02 05 42 37 03", "display_framing 02 05 50 31 03", adm787}
+            << "the line is now 19200,n,8,1" << -1;
+        // The profile's line is honoured: the display is on 19200 first.
+        QTest::newRow("a profile on stdin")
+            << QStringList{"--profile", "-"} << 0
+            << QStringList{adm787, stored('1', " Lane 3, \"welcome\"; "), kBackTo9600[0],
+                           kBackTo9600[1]}
+            << "upper  Lane 3, \"welcome\"; " << -1;
+        QTest::newRow("a bad action sends nothing")
+            << QStringList{"emulation", "adm787", "charset", "atlantis"} << 2 << QStringList{}
+            << "charset atlantis" << 0;
+        QTest::newRow("a dry run opens nothing")
+            << QStringList{"--dry-run", "--device", "/nonexistent/vq3360", "emulation", "adm787"}
+            << 0 << QStringList{} << "emulation adm787: 02 05 43 33 03" << 0;
+    }
+
+    void toolRuns()
+    {
+        QFETCH(QStringList, args);
+        QFETCH(int, exitCode);
+        QFETCH(QStringList, heard);
+        QFETCH(QString, says);
+        QFETCH(int, count);
+        VirtualDisplay more[2];
+        if (args.contains(u"--profile")) {
+            QCOMPARE(byTool({"display-line", "19200", "N,8,1"}, 2).size(), 2);
+            m_stdin = "# lane 3\nline 19200,n,8,1\nemulation ADM787\nupper  Lane 3, \"welcome\"; \n"
+                      "display-line 9600 N,8,1\n";
+        }
+        for (QString& a : args) {
+            if (const qsizetype i = QStringList{"%1", "%2"}.indexOf(a); i >= 0) {
+                QVERIFY(more[i].start());
+                a = more[i].path();
+            }
+        }
+        int code = -1;
+        QString said;
+        const QStringList got = byTool(args, count, &code, &said);
+        QCOMPARE(code, exitCode);
+        QVERIFY2(said.contains(says), qPrintable(said));
+        QStringList all = got;
+        for (VirtualDisplay& d : more) {
+            if (d.process().state() == QProcess::Running)
+                all << heardAs(d.events(1));
+        }
+        QCOMPARE(all, heard);
+        if (args.contains(u"display-line")) // left on another line
+            QVERIFY(restartDisplay());
+    }
+
+    void rescue_data()
+    {
+        QTest::addColumn<int>("from"); // the display's rate, unknown to the PC side
+        for (const int baud : {300, 600, 1200, 2400, 4800, 9600, 19200, 38400})
+            QTest::addRow("from %d", baud) << baud;
+    }
+
+    // Whatever rate the display was left on, rescue brings it to 9600 N,8,1 without touching what
+    // it stores, and what is sent then arrives whole; identify writes its name on both lines.
+    void rescue()
+    {
+        QFETCH(int, from);
+        if (from != 9600)
+            QCOMPARE(byTool({"display-line", QString::number(from), "N,8,1"}, 2).size(), 2);
+        int exitCode = -1;
+        QString said;
+        const QStringList heard = byTool({"rescue", "upper", "Lane 3"}, -1, &exitCode, &said);
+        QCOMPARE(exitCode, 0);
+        QVERIFY2(said.contains(u"the line is now 9600,n,8,1") && said.contains(u"skipped 40 lines"),
+                 qPrintable(said));
+        QCOMPARE(heard.constLast(), stored('1', "Lane 3"));
+        for (const QString& e : heard.mid(0, heard.size() - 1))
+            QVERIFY2(!e.startsWith(u"store_line") && !e.startsWith(u"clear_line") &&
+                         !e.startsWith(u"reset"),
+                     qPrintable(e));
+        if (from != 38400)
+            return;
+        byTool({"identify"}, 41); // CR, then both lines whole
+        const QString device = m_display->path();
+        QCOMPARE(m_last.value("line1").toString() + u'|' + m_last.value("line2").toString(),
+                 device.mid(5).leftJustified(20) + u'|' + device.leftJustified(20));
+    }
 
 private:
     Formall* main() const { return m_h->main(); }
@@ -138,12 +514,42 @@ private:
             action->trigger();
         return action;
     }
-    bool okDisplaySettings();
+
+    // vq3360ctl on this test's display, the utility's port closed meanwhile: the events the display
+    // heard, count of them, or, by default, all before a show that ends the run.
     QStringList byTool(QStringList args, qsizetype count = -1, int* exitCode = nullptr,
-                       QString* said = nullptr);
-    QStringList displayBackTo9600(int from);
-    bool setPcBaud(int option);
-    bool startAll();
+                       QString* said = nullptr)
+    {
+        click(portButton(1));
+        QProcess tool;
+        tool.setProcessChannelMode(QProcess::MergedChannels);
+        if (!args.contains(u"--device"))
+            args = QStringList{"--device", m_display->path()} + args;
+        tool.start(QStringLiteral(VQ_CTL_EXE), count < 0 ? args << "show" : args);
+        tool.write(std::exchange(m_stdin, {}));
+        tool.closeWriteChannel();
+        const bool ran = tool.waitForFinished(kPatienceMs);
+        if (exitCode)
+            *exitCode = ran ? tool.exitCode() : -1;
+        if (said)
+            *said = QString::fromLocal8Bit(tool.readAll());
+        QStringList got = count >= 0 ? heard(count) : heardUntilShow();
+        if (count < 0 && !got.isEmpty())
+            got.removeLast();
+        click(portButton(0));
+        return got;
+    }
+
+    bool startAll()
+    {
+        m_display = std::make_unique<VirtualDisplay>();
+        if (!m_display->start())
+            return false;
+        m_h = std::make_unique<Harness>(
+            portMap(m_display->path().toLocal8Bit(), QStringLiteral("/nonexistent")),
+            Harness::Real);
+        return QTest::qWaitForWindowExposed(m_h->start());
+    }
     // A display and a utility afresh, the port open, as each row starts.
     bool restartDisplay()
     {
@@ -159,6 +565,7 @@ private:
         m_display.reset();
     }
 
+    // Declared first, so it goes last: the utility closes its port before the display goes.
     std::unique_ptr<VirtualDisplay> m_display;
     std::unique_ptr<Harness> m_h;
     QTimer m_watchdog;
@@ -167,522 +574,6 @@ private:
     QJsonObject m_last; // the last event heard
     QStringList m_stuck;
 };
-
-void TstWire::initTestCase()
-{
-    QVERIFY(startAll());
-    // A box nobody answers would hang the run: close it after a long while and fail.
-    connect(&m_watchdog, &QTimer::timeout, this, [this] {
-        QWidget* box = QApplication::activeModalWidget();
-        if (box && box == std::exchange(m_lastModal, box)) {
-            m_stuck << box->windowTitle();
-            dismiss(box);
-        }
-    });
-    m_watchdog.start(kPatienceMs);
-}
-
-void TstWire::init()
-{
-    QVERIFY(m_h);
-    m_h->start();
-    if (!main()->Comm1().portOpen())
-        click(portButton(0));
-    QVERIFY2(main()->Comm1().portOpen(), qPrintable(main()->LastOpenError));
-    QCOMPARE(main()->Comm1().settings(), QStringLiteral("9600,n,8,1"));
-}
-
-void TstWire::cleanup()
-{
-    m_display->release();
-    // A row that failed half-way may leave the two sides at other speeds: start afresh.
-    if (QTest::currentTestFailed()) {
-        stopAll();
-        QVERIFY(startAll());
-    } else {
-        delete m_h->ctx().window<DATASAVE>();
-        delete m_h->ctx().window<FormBaud>();
-        delete m_h->ctx().window<FormInt>();
-    }
-    const QStringList stuck = std::exchange(m_stuck, {});
-    QVERIFY2(stuck.isEmpty(), qPrintable("unanswered box: " + stuck.join(", ")));
-}
-
-bool TstWire::startAll()
-{
-    m_display = std::make_unique<VirtualDisplay>();
-    if (!m_display->start())
-        return false;
-    m_h = std::make_unique<Harness>(
-        portMap(m_display->path().toLocal8Bit(), QStringLiteral("/nonexistent")), Harness::Real);
-    return QTest::qWaitForWindowExposed(m_h->start());
-}
-
-// OK with the display held, so the baud and framing commands reach it in one read.
-bool TstWire::okDisplaySettings()
-{
-    auto* dialog = m_h->ctx().window<FormBaud>();
-    if (!dialog || !m_display->hold())
-        return false;
-    click(dialog->controls().get<QPushButton>("CmdOk"));
-    m_display->release();
-    return true;
-}
-
-// vq3360ctl on this test's display, the utility's port closed meanwhile: the events the display
-// heard, count of them, or, by default, all before a show that ends the run.
-QStringList TstWire::byTool(QStringList args, qsizetype count, int* exitCode, QString* said)
-{
-    click(portButton(1));
-    QProcess tool;
-    tool.setProcessChannelMode(QProcess::MergedChannels);
-    if (!args.contains(u"--device"))
-        args = QStringList{"--device", m_display->path()} + args;
-    tool.start(QStringLiteral(VQ_CTL_EXE), count < 0 ? args << "show" : args);
-    tool.write(std::exchange(m_stdin, {}));
-    tool.closeWriteChannel();
-    const bool ran = tool.waitForFinished(kPatienceMs);
-    if (exitCode)
-        *exitCode = ran ? tool.exitCode() : -1;
-    if (said)
-        *said = QString::fromLocal8Bit(tool.readAll());
-    QStringList got = count >= 0 ? heard(count) : heardUntilShow();
-    if (count < 0 && !got.isEmpty())
-        got.removeLast();
-    click(portButton(0));
-    return got;
-}
-
-// vq3360ctl, at `from` baud, puts the display back on 9600 N_8_1: what the display heard.
-QStringList TstWire::displayBackTo9600(int from)
-{
-    return byTool({"--line", QStringLiteral("%1,n,8,1").arg(from), "display-line", "9600", "N,8,1"},
-                  2);
-}
-
-// The PC side's rate as the operator changes it: close the port, "Communication set", pick
-// the rate, "Set OK", "Exit", open the port again.
-bool TstWire::setPcBaud(int option)
-{
-    click(portButton(1));
-    bool picked = false;
-    WhenModal set([&](QWidget* box) {
-        auto* form = qobject_cast<FormSet*>(box);
-        if (!form) {
-            dismiss(box);
-            return;
-        }
-        click(form->controls().get<QRadioButton>(QStringLiteral("Option%1").arg(option)));
-        click(form->controls().get<QPushButton>("CmdOk"));
-        click(form->controls().get<QPushButton>("CmdCancel"));
-        picked = true;
-    });
-    trigger("numcomm"); // picked tells whether it was there
-    click(portButton(0));
-    return picked && main()->Comm1().portOpen();
-}
-
-void TstWire::displayBesideUtility()
-{
-    // scripts/run.sh starts the display only when it finds it beside the utility.
-    QCOMPARE(QFileInfo(QStringLiteral(VQ_VDISPLAY_EXE)).absolutePath(),
-             QFileInfo(QStringLiteral(VQ_APP_EXE)).absolutePath());
-}
-
-void TstWire::emulation_data()
-{
-    QTest::addColumn<QString>("before");
-    QTest::addColumn<QString>("entry");
-    QTest::addColumn<QString>("caption");
-    QTest::addColumn<QString>("expected");
-    QTest::addColumn<QList<Step>>("steps"); // in the interactive demo afterwards
-    const auto row = [](const char* entry, const char* caption, const char* bytes,
-                        const QStringList& clear) {
-        QTest::newRow(caption) << QString() << entry << caption << "emulation " + QString(bytes)
-                               << typingThenClear(clear);
-    };
-    const QStringList formFeed{"clear 0C"};
-    row("numZtk", "Z&TK", "02 05 43 37 03", formFeed);
-    row("NUMDSP800", "&DSP800", "02 05 43 30 03", {"clear 04 01 43 31 58 17"});
-    row("NUMPOS", "ESC/&POS", "02 05 43 31 03", formFeed);
-    row("NUMADM788", "A&DM788", "02 05 43 32 03", formFeed);
-    row("NUMADM787", "AD&M787", "02 05 43 33 03", formFeed);
-    row("NUMAEDEX", "AEDE&X", "02 05 43 34 03", {}); // no clear sequence: CR alone
-    row("NUMUTCP", "UTC/&P", "02 05 43 35 03", {"clear 1F"});
-    row("NUMUTCS", "UTC/&S", "02 05 43 36 03", {"clear 1F"});
-    // The reset keeps the clear sequence of the emulation before it, which ZTK does not know.
-    QTest::newRow("reset after UTC/&S")
-        << "NUMUTCS"
-        << "numall"
-        << "&Reset  pole display settings to default"
-        << "reset 02 05 07 31 03" << typingThenClear({"control 1F"});
-}
-
-void TstWire::emulation()
-{
-    QFETCH(QString, before);
-    QFETCH(QString, entry);
-    QFETCH(QString, caption);
-    QFETCH(QString, expected);
-    QFETCH(QList<Step>, steps);
-    if (!before.isEmpty())
-        QVERIFY(trigger(before) && heard(1).size() == 1);
-    QAction* action = main()->menuEntry(entry);
-    QVERIFY(action);
-    QCOMPARE(action->text(), caption);
-    action->trigger();
-    QCOMPARE(heard(1), QStringList{expected});
-
-    QVERIFY(trigger("numedmo"));
-    DATASAVE* demo = m_h->ctx().window<DATASAVE>();
-    QVERIFY(demo);
-    auto* box = demo->controls().get<QPlainTextEdit>("keyin");
-    QVERIFY(box);
-    for (const Step& step : steps) {
-        if (step.key == QLatin1String("<BS>"))
-            QTest::keyClick(box, Qt::Key_Backspace);
-        else if (step.key == QLatin1String("<Enter>"))
-            QTest::keyClick(box, Qt::Key_Return);
-        else if (step.key == QLatin1String("<Clear>"))
-            click(demo->controls().get<QPushButton>("clear"));
-        else
-            typeInto(box, step.key);
-        QCOMPARE(heard(step.events.size()), step.events);
-        QCOMPARE(box->toPlainText(), step.box);
-    }
-
-    // The command-line tool sends the same: the entry, then the keys and Clear as typed.
-    QStringList tool = before.isEmpty() ? QStringList{} : QStringList{"emulation", "UTC/S"};
-    tool << (entry == u"numall" ? QStringList{"reset"}
-                                : QStringList{"emulation", QString(caption).remove(u'&')});
-    QString keys;
-    QStringList events = before.isEmpty() ? QStringList{} : QStringList{"emulation 02 05 43 36 03"};
-    events << expected;
-    for (const Step& step : steps) {
-        keys += step.key == u"<BS>"      ? "\\b"
-                : step.key == u"<Enter>" ? "\\r"
-                : step.key == u"<Clear>" ? ""
-                                         : step.key;
-        events << step.events;
-    }
-    QCOMPARE(byTool(tool << "type" << keys << "clear"), events);
-}
-
-void TstWire::displayLine_data()
-{
-    QTest::addColumn<int>("baudOption");
-    QTest::addColumn<int>("baud");
-    QTest::addColumn<int>("frameOption");
-    QTest::addColumn<QString>("framing");
-    QTest::addColumn<QStringList>("expected");
-    const auto row = [](int baudOption, int baud, const char* baudBytes, int frameOption,
-                        const char* framing, const char* frameBytes) {
-        QTest::addRow("%d %s", baud, framing)
-            << baudOption << baud << frameOption << framing
-            << QStringList{"display_baud " + QString(baudBytes),
-                           "display_framing " + QString(frameBytes)};
-    };
-    row(1, 300, "02 05 42 35 03", 9, "N_8_1", "02 05 50 31 03");
-    row(2, 600, "02 05 42 34 03", 10, "N_7_1", "02 05 50 32 03");
-    row(3, 1200, "02 05 42 33 03", 11, "E_8_1", "02 05 50 33 03");
-    row(4, 2400, "02 05 42 32 03", 12, "E_7_1", "02 05 50 34 03");
-    row(5, 4800, "02 05 42 31 03", 13, "O_8_1", "02 05 50 35 03");
-    row(6, 9600, "02 05 42 30 03", 14, "O_7_1", "02 05 50 36 03");
-    row(7, 19200, "02 05 42 37 03", 9, "N_8_1", "02 05 50 31 03");
-    row(8, 38400, "02 05 42 36 03", 9, "N_8_1", "02 05 50 31 03");
-}
-
-// The display to the new line, then the PC to its rate, as an operator must; then both back. A
-// pseudo-terminal cannot follow a display onto 7 data bits or parity, and the display then reads
-// nothing the PC sends, as hardware would: a fresh one takes its place.
-void TstWire::displayLine()
-{
-    QFETCH(int, baudOption);
-    QFETCH(int, baud);
-    QFETCH(int, frameOption);
-    QFETCH(QString, framing);
-    QFETCH(QStringList, expected);
-    const auto option = [this](int n) {
-        return m_h->ctx().window<FormBaud>()->controls().get<QRadioButton>(
-            QStringLiteral("Option%1").arg(n));
-    };
-    // The tool first: the same two commands; the PC side follows where a pseudo-terminal can
-    // (8 data bits, no parity), and is put back to the display's new rate otherwise.
-    int exitCode = -1;
-    QString said;
-    const QString line = QString(framing).replace(u'_', u',');
-    QCOMPARE(byTool({"display-line", QString::number(baud), line}, 2, &exitCode, &said), expected);
-    QCOMPARE(exitCode, line == u"N,8,1" ? 0 : 1);
-    const bool reachable = line == u"N,8,1";
-    if (!reachable)
-        QVERIFY(restartDisplay());
-    else if (baud != 9600)
-        QCOMPARE(displayBackTo9600(baud), kBackTo9600);
-
-    QVERIFY(trigger("numbaudrate"));
-    QVERIFY(m_h->ctx().window<FormBaud>());
-    QCOMPARE(option(baudOption)->text(), QString::number(baud));
-    QCOMPARE(option(frameOption)->text().trimmed(), framing);
-    click(option(baudOption));
-    click(option(frameOption));
-    QVERIFY(okDisplaySettings());
-    QCOMPARE(heard(2), expected);
-    QTRY_VERIFY_WITH_TIMEOUT(!m_h->ctx().window<FormBaud>(), kPatienceMs);
-    if (!reachable) {
-        QVERIFY(restartDisplay());
-        return;
-    }
-    if (baud == 9600)
-        return;
-
-    QVERIFY(setPcBaud(baudOption == 8 ? 14 : baudOption)); // 38400 sits apart there
-    QCOMPARE(main()->Comm1().settings(), QStringLiteral("%1,n,8,1").arg(baud));
-    QVERIFY(trigger("numbaudrate"));
-    QVERIFY(m_h->ctx().window<FormBaud>());
-    QVERIFY(option(baudOption)->isChecked()); // loaded from the PC side
-    click(option(6));
-    QVERIFY(okDisplaySettings());
-    QCOMPARE(heard(2), kBackTo9600);
-    QVERIFY(setPcBaud(6));
-    QVERIFY(trigger("numrun"));
-    QCOMPARE(heard(1), QStringList{kShow});
-}
-
-void TstWire::charset_data()
-{
-    QTest::addColumn<int>("column"); // 0: none chosen
-    QTest::addColumn<int>("row");
-    QTest::addColumn<QString>("caption");
-    QTest::addColumn<QString>("bytes");
-    const auto row = [](int column, int row, const char* caption, const char* code) {
-        QTest::addRow("%s (%d,%d)", caption, column, row)
-            << column << row << caption << QStringLiteral("02 05 53 %1 03").arg(code);
-    };
-    row(1, 1, "U.S.A", "30");
-    row(1, 2, "FRANCE", "31");
-    row(1, 3, "GERMANY", "32");
-    row(1, 4, "U.K", "33");
-    row(2, 1, "DENMARK I", "34");
-    row(2, 3, "SWEDEN", "35");
-    row(1, 5, "ITALY", "36");
-    row(1, 6, "SPAIN", "37");
-    row(2, 4, "JAPAN", "38");
-    row(3, 2, "NORWAY", "39");
-    row(2, 2, "DENMARK II", "3A");
-    row(3, 1, "SLAVONIC", "3B");
-    row(3, 3, "RUSSIA", "3C");
-    row(3, 5, "Factory define", "3D");
-    row(3, 4, "Factory define", "3E");
-    row(2, 5, "User define pattern", "3F");
-    row(0, 0, "none chosen", "3F");
-}
-
-void TstWire::charset()
-{
-    QFETCH(int, column);
-    QFETCH(int, row);
-    QFETCH(QString, caption);
-    QFETCH(QString, bytes);
-    QVERIFY(trigger("numinterset"));
-    FormInt* dialog = m_h->ctx().window<FormInt>();
-    QVERIFY(dialog);
-    if (column) {
-        QRadioButton* button = charsetOptionAt(dialog, column, row);
-        QVERIFY(button);
-        QCOMPARE(button->text().simplified(), caption);
-        click(button);
-    }
-    click(dialog->controls().get<QPushButton>("CmdOk"));
-    QCOMPARE(heard(1), QStringList{"charset " + bytes});
-    // By name, the two "Factory define" told apart by their code; none chosen is its code.
-    const QString code = bytes.mid(9, 2);
-    const QString name = !column                        ? code
-                         : caption == u"Factory define" ? caption + u' ' + code
-                                                        : caption;
-    QCOMPARE(byTool({"charset", name}), QStringList{"charset " + bytes});
-}
-
-void TstWire::persistentDemo_data()
-{
-    QTest::addColumn<QList<Act>>("acts");
-    QTest::addColumn<QStringList>("expected"); // before the show that ends every row
-    QString long250;
-    for (int i = 0; i < 250; ++i)
-        long250 += QChar(u'A' + i % 26);
-
-    QTest::newRow("upper and lower by Ok")
-        << QList<Act>{{"numsave", "abc", "Ok"}, {"numlow", "xyz", "Ok"}}
-        << QStringList{stored('1', "abc"), stored('2', "xyz")};
-    QTest::newRow("Enter in the field")
-        << QList<Act>{{"numsave", "Hello", "Enter"}, {"numlow", "World", "Enter"}}
-        << QStringList{stored('1', "Hello"), stored('2', "World")};
-    QTest::newRow("Latin-1") << QList<Act>{{"numsave", "Café Grüße", "Ok"}}
-                             << QStringList{stored('1', "Café Grüße")};
-    QTest::newRow("blanks are text")
-        << QList<Act>{{"numlow", "   ", "Ok"}} << QStringList{stored('2', "   ")};
-    QTest::newRow("250 characters whole")
-        << QList<Act>{{"numsave", long250, "Ok"}} << QStringList{stored('1', long250)};
-    QTest::newRow("Cancel sends nothing")
-        << QList<Act>{{"numsave", "Kept", "Ok"}, {"numsave", "Gone", "Cancel"}}
-        << QStringList{stored('1', "Kept")};
-    QTest::newRow("empty sends nothing") << QList<Act>{{"numlow", "", "Ok"}} << QStringList{};
-    QTest::newRow("clear upper") << QList<Act>{{"numupperline", "", ""}}
-                                 << QStringList{"clear_line 02 05 07 32 03"};
-    QTest::newRow("clear lower") << QList<Act>{{"numlowerline", "", ""}}
-                                 << QStringList{"clear_line 02 05 07 33 03"};
-}
-
-void TstWire::persistentDemo()
-{
-    QFETCH(QList<Act>, acts);
-    QFETCH(QStringList, expected);
-    for (const Act& act : acts) {
-        if (act.how.isEmpty()) {
-            QVERIFY(trigger(act.entry));
-            continue;
-        }
-        WhenModal input([&](QWidget* w) {
-            auto* box = qobject_cast<MsgWindow*>(w);
-            if (!box) {
-                dismiss(w);
-                return;
-            }
-            typeInto(box->text1(), act.text);
-            if (act.how == QLatin1String("Enter"))
-                QTest::keyClick(box->text1(), Qt::Key_Return);
-            else
-                click(box->button(act.how == QLatin1String("Cancel") ? MsgControl::Command2
-                                                                     : MsgControl::Command1));
-        });
-        QVERIFY(trigger(act.entry));
-        QVERIFY(input.seen());
-    }
-    // The show goes last, so whatever the row sent has arrived once it is heard.
-    QVERIFY(trigger("numrun"));
-    QCOMPARE(heardUntilShow(), expected + QStringList{kShow});
-
-    QStringList tool;
-    for (const Act& act : acts) {
-        if (act.entry == u"numupperline" || act.entry == u"numlowerline")
-            tool << (act.entry == u"numupperline" ? "clear-upper" : "clear-lower");
-        else if (act.how != u"Cancel")
-            tool << (act.entry == u"numsave" ? "upper" : "lower") << act.text;
-    }
-    QCOMPARE(byTool(tool), expected);
-}
-
-void TstWire::toolRuns_data()
-{
-    QTest::addColumn<QStringList>("args"); // %1, %2: two more displays; %p: a profile
-    QTest::addColumn<int>("exitCode");
-    QTest::addColumn<QStringList>("heard"); // by this test's display, then the other two
-    QTest::addColumn<QString>("says");      // in what the tool prints
-    QTest::addColumn<int>("count");         // events this test's display hears; -1: up to a show
-    const QString adm787 = QStringLiteral("emulation 02 05 43 33 03");
-    QTest::newRow("three displays, one missing")
-        << QStringList{"--device", "%1", "--device",  "/nonexistent/vq3360",
-                       "--device", "%2", "emulation", "adm787"}
-        << 1 << QStringList{adm787, adm787}
-        << "/nonexistent/vq3360: failed after 0 of 1 action: No such file or directory" << 0;
-    QTest::newRow("the next action at the display's new rate")
-        << QStringList{"display-line", "19200", "N,8,1", "emulation", "adm787"} << 0
-        << QStringList{"display_baud 02 05 42 37 03", "display_framing 02 05 50 31 03", adm787}
-        << "the line is now 19200,n,8,1" << -1;
-    // The profile's line is honoured: the display is on 19200 first.
-    QTest::newRow("a profile") << QStringList{"--profile", "%p"} << 0
-                               << QStringList{adm787, stored('1', " Lane 3, \"welcome\"; "),
-                                              kBackTo9600[0], kBackTo9600[1]}
-                               << "upper  Lane 3, \"welcome\"; " << -1;
-    QTest::newRow("a profile on stdin")
-        << QStringList{"--profile", "-"} << 0
-        << QStringList{adm787, stored('1', " Lane 3, \"welcome\"; "), kBackTo9600[0],
-                       kBackTo9600[1]}
-        << "the line is" << -1;
-    QTest::newRow("a bad action sends nothing")
-        << QStringList{"emulation", "adm787", "charset", "atlantis"} << 2 << QStringList{}
-        << "charset atlantis" << 0;
-    QTest::newRow("a dry run opens nothing")
-        << QStringList{"--dry-run", "--device", "/nonexistent/vq3360", "emulation", "adm787"} << 0
-        << QStringList{} << "emulation adm787: 02 05 43 33 03" << 0;
-}
-
-void TstWire::toolRuns()
-{
-    QFETCH(QStringList, args);
-    QFETCH(int, exitCode);
-    QFETCH(QStringList, heard);
-    QFETCH(QString, says);
-    QFETCH(int, count);
-    VirtualDisplay more[2];
-    QTemporaryDir dir;
-    const QString profile = dir.filePath(QStringLiteral("lane.ini"));
-    const QByteArray lane =
-        "# lane 3\nline 19200,n,8,1\nemulation ADM787\nupper  Lane 3, \"welcome\"; \n"
-        "display-line 9600 N,8,1\n";
-    QFile file(profile);
-    QVERIFY(file.open(QIODevice::WriteOnly) && file.write(lane) == lane.size());
-    file.close();
-    if (args.contains(u"--profile")) {
-        QCOMPARE(byTool({"display-line", "19200", "N,8,1"}, 2).size(), 2);
-        m_stdin = args.contains(u"-") ? lane : QByteArray();
-    }
-    for (QString& a : args) {
-        a.replace(QStringLiteral("%p"), profile);
-        for (int i = 0; i < 2; ++i) {
-            if (a == QStringLiteral("%") + QString::number(i + 1)) {
-                QVERIFY(more[i].start());
-                a = more[i].path();
-            }
-        }
-    }
-    int code = -1;
-    QString said;
-    const QStringList got = byTool(args, count, &code, &said);
-    QCOMPARE(code, exitCode);
-    QVERIFY2(said.contains(says), qPrintable(said));
-    QStringList all = got;
-    for (VirtualDisplay& d : more) {
-        if (d.process().state() == QProcess::Running)
-            all << heardAs(d.events(1));
-    }
-    QCOMPARE(all, heard);
-    if (args.contains(u"display-line")) // back to the utility's rate
-        QCOMPARE(displayBackTo9600(args.value(args.indexOf(u"display-line") + 1).toInt()),
-                 kBackTo9600);
-}
-
-void TstWire::rescue_data()
-{
-    QTest::addColumn<int>("from"); // the display's rate, unknown to the PC side
-    for (const int baud : {300, 600, 1200, 2400, 4800, 9600, 19200, 38400})
-        QTest::addRow("from %d", baud) << baud;
-}
-
-// Whatever rate the display was left on, rescue brings it to 9600 N,8,1 without touching what
-// it stores, and what is sent then arrives whole; identify writes its name on both lines.
-void TstWire::rescue()
-{
-    QFETCH(int, from);
-    if (from != 9600)
-        QCOMPARE(byTool({"display-line", QString::number(from), "N,8,1"}, 2).size(), 2);
-    int exitCode = -1;
-    QString said;
-    const QStringList heard = byTool({"rescue", "upper", "Lane 3"}, -1, &exitCode, &said);
-    QCOMPARE(exitCode, 0);
-    QVERIFY2(said.contains(u"the line is now 9600,n,8,1") && said.contains(u"skipped 40 lines"),
-             qPrintable(said));
-    QCOMPARE(heard.constLast(), stored('1', "Lane 3"));
-    for (const QString& e : heard.mid(0, heard.size() - 1))
-        QVERIFY2(!e.startsWith(u"store_line") && !e.startsWith(u"clear_line") &&
-                     !e.startsWith(u"reset"),
-                 qPrintable(e));
-    if (from != 38400)
-        return;
-    byTool({"identify"}, 41); // CR, then both lines whole
-    const QString device = m_display->path();
-    QCOMPARE(m_last.value("line1").toString() + u'|' + m_last.value("line2").toString(),
-             device.mid(5).leftJustified(20) + u'|' + device.leftJustified(20));
-}
 
 QTEST_MAIN(TstWire)
 #include "tst_wire.moc"

@@ -6,15 +6,6 @@
 #include <QFile>
 #include <QTest>
 
-class TstFuzzCorpus : public QObject {
-    Q_OBJECT
-private slots:
-    void everyTargetHasSeeds_data();
-    void everyTargetHasSeeds();
-    void replay_data();
-    void replay();
-};
-
 namespace {
 
 QDir corpusDir(const char* target)
@@ -24,46 +15,41 @@ QDir corpusDir(const char* target)
 
 } // namespace
 
-void TstFuzzCorpus::everyTargetHasSeeds_data()
-{
-    QTest::addColumn<QString>("target");
-    for (const vq::fuzz::Target& t : vq::fuzz::kTargets)
-        QTest::newRow(t.name) << QString::fromLatin1(t.name);
-}
-
-// A target without seeds would make replay() pass by running nothing.
-void TstFuzzCorpus::everyTargetHasSeeds()
-{
-    QFETCH(QString, target);
-    const QDir dir(QStringLiteral(VQ_FUZZ_CORPUS "/%1").arg(target));
-    QVERIFY2(dir.exists(), qPrintable(dir.path()));
-    QVERIFY(dir.entryList(QDir::Files).size() >= 3);
-}
-
-void TstFuzzCorpus::replay_data()
-{
-    QTest::addColumn<int>("target");
-    QTest::addColumn<QString>("file");
-    for (int i = 0; i < int(std::size(vq::fuzz::kTargets)); ++i) {
-        const char* name = vq::fuzz::kTargets[i].name;
-        const QDir dir = corpusDir(name);
-        for (const QString& file : dir.entryList(QDir::Files, QDir::Name))
-            QTest::addRow("%s/%s", name, qPrintable(file)) << i << dir.filePath(file);
+class TstFuzzCorpus : public QObject {
+    Q_OBJECT
+private slots:
+    // A target without seeds would make replay() pass by running nothing.
+    void initTestCase()
+    {
+        for (const vq::fuzz::Target& t : vq::fuzz::kTargets)
+            QVERIFY2(corpusDir(t.name).entryList(QDir::Files).size() >= 3, t.name);
     }
-}
 
-void TstFuzzCorpus::replay()
-{
-    QFETCH(int, target);
-    QFETCH(QString, file);
-    QFile in(file);
-    QVERIFY2(in.open(QIODevice::ReadOnly), qPrintable(file));
-    const QByteArray data = in.readAll();
-    vq::fuzz::lastFailure().clear();
-    const bool held = vq::fuzz::kTargets[target].run(reinterpret_cast<const uint8_t*>(data.data()),
-                                                     size_t(data.size()));
-    QVERIFY2(held, vq::fuzz::lastFailure().c_str());
-}
+    void replay_data()
+    {
+        QTest::addColumn<int>("target");
+        QTest::addColumn<QString>("file");
+        for (int i = 0; i < int(std::size(vq::fuzz::kTargets)); ++i) {
+            const char* name = vq::fuzz::kTargets[i].name;
+            const QDir dir = corpusDir(name);
+            for (const QString& file : dir.entryList(QDir::Files, QDir::Name))
+                QTest::addRow("%s/%s", name, qPrintable(file)) << i << dir.filePath(file);
+        }
+    }
+
+    void replay()
+    {
+        QFETCH(int, target);
+        QFETCH(QString, file);
+        QFile in(file);
+        QVERIFY2(in.open(QIODevice::ReadOnly), qPrintable(file));
+        const QByteArray data = in.readAll();
+        vq::fuzz::lastFailure().clear();
+        const bool held = vq::fuzz::kTargets[target].run(
+            reinterpret_cast<const uint8_t*>(data.data()), size_t(data.size()));
+        QVERIFY2(held, vq::fuzz::lastFailure().c_str());
+    }
+};
 
 QTEST_GUILESS_MAIN(TstFuzzCorpus)
 #include "tst_fuzz_corpus.moc"

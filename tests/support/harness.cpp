@@ -4,16 +4,39 @@
 
 namespace vq::test {
 
+namespace {
+
+// Records every whole write in a log the test owns, so it outlives the port; the ports the test
+// lists as missing fail to open.
+class FakePort : public CommPortCore {
+public:
+    FakePort(QList<QByteArray>& log, QList<int> missing) : m_log(log), m_missing(std::move(missing))
+    {
+    }
+
+protected:
+    void openDevice(int port, const LineSettings&) override
+    {
+        if (m_missing.contains(port))
+            throw CommError(err::InvalidPortNumber, QStringLiteral("Invalid port number"));
+    }
+    void applyDeviceSettings(const LineSettings&) override {}
+    void writeDevice(const QByteArray& bytes) override { m_log << bytes; }
+    void closeDevice(bool) override {}
+
+private:
+    QList<QByteArray>& m_log;
+    QList<int> m_missing;
+};
+
+} // namespace
+
 Harness::Harness(BoxKind kind)
 {
     make(
         [this] {
-            auto p = std::make_unique<FakePort>(written);
-            for (int n : missing)
-                p->failOpen(n, QStringLiteral("Invalid port number"));
-            port = p.get();
             ++portsMade;
-            return p;
+            return std::make_unique<FakePort>(written, missing);
         },
         kind);
 }

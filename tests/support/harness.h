@@ -2,7 +2,6 @@
 
 #include "app/formall.h"
 #include "dialogs/widgetboxes.h"
-#include "fakeport.h"
 #include "scriptedboxes.h"
 #include "serial/portmap.h"
 #include "shared/appcontext.h"
@@ -11,8 +10,8 @@
 
 namespace vq::test {
 
-// One utility process on the test's terms. Without a port map its main windows get fake
-// ports, the newest reachable as `port`; with one, real ports on the devices it names.
+// One utility process on the test's terms. Without a port map its main windows get fake ports
+// that log every write; with one, real ports on the devices it names.
 // Scripted boxes unless the test drives the real ones.
 class Harness {
 public:
@@ -20,12 +19,10 @@ public:
     explicit Harness(BoxKind kind = Scripted);
     explicit Harness(const PortMap& map, BoxKind kind = Scripted);
     ~Harness();
-    Harness(const Harness&) = delete;
-    Harness& operator=(const Harness&) = delete;
+    Q_DISABLE_COPY(Harness)
 
     Module1 state;
     ScriptedBoxes boxes;
-    FakePort* port = nullptr;  // dangles once its main window is gone: check `written` then
     QList<QByteArray> written; // every write of every fake port made
     QList<int> missing;        // fake ports whose open fails with "Invalid port number"
     int portsMade = 0;

@@ -22,8 +22,7 @@ public:
         });
         m_timer.start(5);
     }
-    WhenModal(const WhenModal&) = delete;
-    WhenModal& operator=(const WhenModal&) = delete;
+    Q_DISABLE_COPY(WhenModal)
 
     bool seen() const { return m_seen; }
 

@@ -14,8 +14,7 @@ class Pty {
 public:
     Pty();
     ~Pty();
-    Pty(const Pty&) = delete;
-    Pty& operator=(const Pty&) = delete;
+    Q_DISABLE_COPY(Pty)
 
     bool isValid() const { return m_master >= 0; }
     QString path() const { return m_path; }
@@ -49,8 +48,7 @@ class OtherUser {
 public:
     OtherUser();
     ~OtherUser();
-    OtherUser(const OtherUser&) = delete;
-    OtherUser& operator=(const OtherUser&) = delete;
+    Q_DISABLE_COPY(OtherUser)
     bool active() const { return m_active; }
 
 private:

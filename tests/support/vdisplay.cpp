@@ -51,13 +51,8 @@ QList<QJsonObject> VirtualDisplay::events(qsizetype count)
 
 bool VirtualDisplay::hold()
 {
-    if (::kill(m_process.processId(), SIGSTOP) != 0)
-        return false;
-    m_held = true;
-    const QDeadlineTimer deadline(kPatienceMs);
-    while (!stopped() && !deadline.hasExpired())
-        QTest::qWait(1);
-    return stopped();
+    m_held = ::kill(m_process.processId(), SIGSTOP) == 0;
+    return m_held && QTest::qWaitFor([this] { return stopped(); }, kPatienceMs);
 }
 
 void VirtualDisplay::release()
