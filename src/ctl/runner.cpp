@@ -1,27 +1,22 @@
 #include "ctl/runner.h"
 
 #include "cli/termination.h"
+#include "ctl/lineclock.h"
 #include "serial/drain.h"
 #include "serial/portlist.h"
 #include "serial/termiosport.h"
 
 #include <algorithm>
 #include <cstring>
-#include <QElapsedTimer>
 #include <QFileInfo>
 #include <QJsonArray>
 #include <QLoggingCategory>
-#include <QThread>
 
 namespace vq::ctl {
 
 namespace {
 
 Q_LOGGING_CATEGORY(lcCtl, "vq.ctl", QtWarningMsg)
-
-// What a display may still be doing with the last byte: taking it from its receiver, or, after
-// its line changed, switching to the new one.
-constexpr qint64 kSettleMs = 20;
 
 bool stopAsked()
 {
@@ -37,34 +32,6 @@ QString signalName(int signal)
     const char* abbrev = ::sigabbrev_np(signal);
     return abbrev ? QStringLiteral("SIG") + QLatin1String(abbrev) : QString::number(signal);
 }
-
-// Bytes handed to the driver are on the wire for as long as the line needs for them: until
-// then the line keeps its speed, or the display would receive their end at another one.
-class LineClock {
-public:
-    LineClock() { m_clock.start(); }
-    void sent(qint64 bytes, const LineSettings& line)
-    {
-        m_busyUntil = std::max(m_busyUntil, nowMs()) + bytes * line.frameBits() * 1000 / line.baud;
-    }
-    // Waits until what was sent has left, and a moment more; at once when nothing was.
-    void waitOut()
-    {
-        if (m_busyUntil <= m_waited)
-            return;
-        const double until = m_busyUntil + kSettleMs;
-        while (nowMs() < until && !cutShort())
-            QThread::usleep(static_cast<unsigned long>(std::min(until - nowMs(), 10.0) * 1000));
-        m_waited = m_busyUntil;
-    }
-
-private:
-    double nowMs() const { return double(m_clock.nsecsElapsed()) / 1e6; }
-
-    QElapsedTimer m_clock;
-    double m_busyUntil = 0;
-    double m_waited = 0;
-};
 
 // What did not go out: the count is kept, the device fails.
 struct NotSent {};
@@ -182,7 +149,7 @@ private:
             throw CommError(err::DeviceUnavailable, QString());
         if (left > 0)
             throw NotSent{};
-        m_clock.waitOut();
+        m_clock.waitOut(cutShort);
     }
 
     const Plan& m_plan;

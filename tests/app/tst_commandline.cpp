@@ -2,6 +2,7 @@
 // actions and their bytes, and the errors that stop a run before anything is opened.
 #include "app/commandline.h"
 #include "ctl/invocation.h"
+#include "ctl/lineclock.h"
 
 #include <QFile>
 #include <QTemporaryDir>
@@ -188,6 +189,43 @@ private slots:
                                  ? QString()
                                  : QStringLiteral("line=%1 ").arg(run.line.toString());
         QCOMPARE(line + said.join(QStringLiteral(" | ")), expected);
+    }
+
+    void lineClock_data()
+    {
+        QTest::addColumn<qint64>("bytes");
+        QTest::addColumn<double>("readCost"); // milliseconds each look at the clock takes
+        QTest::addColumn<bool>("cutShort");
+        for (const double cost : {0.0, 0.7, 1.5, 2.0, 9.2})
+            QTest::addRow("10 bytes at 300, a look costs %g ms", cost)
+                << qint64(10) << cost << false;
+        QTest::newRow("cut short") << qint64(10) << 0.0 << true;
+        QTest::newRow("nothing sent") << qint64(0) << 0.0 << false;
+    }
+
+    // A run waits its bytes out at the line's speed, never less, never much more, and in short
+    // sleeps, however late the clock is read.
+    void lineClock()
+    {
+        QFETCH(qint64, bytes);
+        QFETCH(double, readCost);
+        QFETCH(bool, cutShort);
+        double t = 0;
+        QList<unsigned long> sleeps;
+        ctl::LineClock clock([&] { return std::exchange(t, t + readCost); },
+                             [&](unsigned long us) {
+                                 sleeps << us;
+                                 t += us / 1000.0;
+                             });
+        const double until = bytes ? bytes * 10 * 1000 / 300.0 + ctl::kSettleMs : 0;
+        if (bytes)
+            clock.sent(bytes, *LineSettings::parse(QStringLiteral("300,n,8,1")));
+        clock.waitOut([&] { return cutShort; });
+        for (const unsigned long us : sleeps)
+            QVERIFY2(us <= 10000, qPrintable(QString::number(us)));
+        QCOMPARE(sleeps.isEmpty(), cutShort || !bytes);
+        if (!cutShort)
+            QVERIFY2(t >= until && t < until + 10 + 2 * readCost, qPrintable(QString::number(t)));
     }
 };
 
