@@ -14,7 +14,7 @@
 #include "serial/termiosport.h"
 #include "shared/appcontext.h"
 #include "shared/frame.h"
-#include "ui/formbuilder.h"
+#include "ui/looks.h"
 
 #include <algorithm>
 #include <atomic>
@@ -226,8 +226,8 @@ int main(int argc, char** argv)
         return 1;
     }
     QAction* entry = w->menuEntry("NUMADM787");
-    const QByteArray command = vq::displayCommand(
-        state.EmulationPrefix, vq::kEmulations[vq::emulationRow("NUMADM787")].mode);
+    const QByteArray command =
+        vq::displayCommand(state.EmulationPrefix, vq::emulationRow("NUMADM787").mode);
 
     Reader reader(master, kBurst + 64);
     bool ok = true;

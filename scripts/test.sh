@@ -3,12 +3,14 @@
 # AddressSanitizer and UndefinedBehaviorSanitizer, where any report fails the run.
 set -euo pipefail
 cd "$(dirname "$0")/.."
-# The install and package tests check with the test set's validators and lintian.
-bash scripts/deps.sh build run test package
+# The install and package tests check with the test set's validators and lintian; the
+# benchmarks need libxcb to be built.
+bash scripts/deps.sh build run test package bench
 export QT_QPA_PLATFORM=offscreen
 jobs=$(nproc)
 
-bash scripts/build.sh build-test Debug
+# The benchmarks are built, never run, so that a change cannot break them unseen.
+bash scripts/build.sh build-test Debug -DVQ_BUILD_BENCH=ON
 ctest --test-dir build-test --output-on-failure --parallel "$jobs" --timeout 300
 
 bash scripts/build.sh build-asan Debug -DVQ_SANITIZE=ON

@@ -1,6 +1,7 @@
 #include "serial/portlist.h"
 
 #include <algorithm>
+#include <dirent.h>
 #include <QDir>
 #include <QFileInfo>
 #include <QJsonDocument>
@@ -8,6 +9,7 @@
 #include <QRegularExpression>
 #include <QSerialPortInfo>
 #include <QStringList>
+#include <sys/stat.h>
 
 namespace vq {
 
@@ -61,17 +63,24 @@ QList<PortInfo> systemPorts()
     // UART slot the kernel found empty (type 0). Asking udev through QSerialPortInfo costs the
     // start-up tens of milliseconds; its descriptions are only for the list (describePorts).
     QList<PortInfo> ports;
-    const QDir classes(QStringLiteral("/sys/class/tty"));
-    for (const QString& name : classes.entryList(QDir::AllEntries | QDir::NoDotAndDotDot)) {
-        const QString entry = classes.filePath(name);
-        const QFileInfo device(entry + QStringLiteral("/device"));
-        if (!device.exists())
+    DIR* classes = ::opendir("/sys/class/tty");
+    if (!classes)
+        return ports;
+    const int dir = ::dirfd(classes);
+    // Read with the system's calls: the scores of consoles behind no device cost Qt's file
+    // classes most of a millisecond.
+    while (const dirent* entry = ::readdir(classes)) {
+        const QByteArray name(entry->d_name);
+        struct stat st;
+        if (name.startsWith('.') || ::fstatat(dir, name + "/device", &st, 0) != 0)
             continue;
-        QFile type(entry + QStringLiteral("/type"));
+        const QString path = QStringLiteral("/sys/class/tty/") + QFile::decodeName(name);
+        const QFileInfo device(path + QStringLiteral("/device"));
+        QFile type(path + QStringLiteral("/type"));
         if (type.open(QIODevice::ReadOnly) && type.readAll().trimmed() == "0")
             continue;
         PortInfo port;
-        port.device = QStringLiteral("/dev/") + name;
+        port.device = QStringLiteral("/dev/") + QFile::decodeName(name);
         // A USB adapter's interface lies under the USB device that carries its identifiers.
         for (QDir up(device.canonicalFilePath()); !up.isRoot(); up.cdUp()) {
             QFile vendor(up.filePath(QStringLiteral("idVendor")));
@@ -85,6 +94,7 @@ QList<PortInfo> systemPorts()
         port.stableName = stable.value(port.device);
         ports << port;
     }
+    ::closedir(classes);
     std::sort(ports.begin(), ports.end(),
               [](const PortInfo& a, const PortInfo& b) { return naturalLess(a.device, b.device); });
     return ports;
