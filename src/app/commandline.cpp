@@ -26,10 +26,10 @@ int parsePortNumber(const QByteArray& text)
     return n >= 1 && n <= kMaxPortNumber ? n : 0;
 }
 
-const std::vector<cli::OptionSpec>& options()
+const std::vector<cli::OptionDef>& options()
 {
-    static const std::vector<cli::OptionSpec> specs = [] {
-        std::vector<cli::OptionSpec> all{
+    static const std::vector<cli::OptionDef> defs = [] {
+        std::vector<cli::OptionDef> all{
             {{QStringLiteral("h"), QStringLiteral("help")},
              {},
              QStringLiteral("Show this help and exit.")},
@@ -53,11 +53,11 @@ const std::vector<cli::OptionSpec>& options()
              QStringLiteral("Start vq3360-virtual-display and use it as COM1, to try every "
                             "command without a display; closing the utility ends both.")},
         };
-        for (const cli::OptionSpec& qt : cli::qtOptions())
+        for (const cli::OptionDef& qt : cli::qtOptions())
             all.push_back(qt);
         return all;
     }();
-    return specs;
+    return defs;
 }
 
 } // namespace

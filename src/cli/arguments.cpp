@@ -14,11 +14,11 @@ QString shown(const QByteArray& arg)
     return QString::fromLocal8Bit(arg);
 }
 
-const OptionSpec* find(std::span<const OptionSpec> specs, const QString& name)
+const OptionDef* find(std::span<const OptionDef> defs, const QString& name)
 {
-    const auto it = std::find_if(specs.begin(), specs.end(),
-                                 [&](const OptionSpec& s) { return s.names.contains(name); });
-    return it == specs.end() ? nullptr : &*it;
+    const auto it = std::find_if(defs.begin(), defs.end(),
+                                 [&](const OptionDef& s) { return s.names.contains(name); });
+    return it == defs.end() ? nullptr : &*it;
 }
 
 } // namespace
@@ -45,7 +45,7 @@ QString Arguments::value(const QString& name) const
     return all.isEmpty() ? QString() : shown(all.last());
 }
 
-Arguments scan(const QList<QByteArray>& args, std::span<const OptionSpec> specs,
+Arguments scan(const QList<QByteArray>& args, std::span<const OptionDef> defs,
                Positionals positionals)
 {
     Arguments out;
@@ -64,13 +64,13 @@ Arguments scan(const QList<QByteArray>& args, std::span<const OptionSpec> specs,
         const QByteArray body = arg.mid(arg.startsWith("--") ? 2 : 1);
         const qsizetype eq = body.indexOf('=');
         const QString name = shown(eq < 0 ? body : body.left(eq));
-        const OptionSpec* spec = find(specs, name);
-        if (!spec) {
+        const OptionDef* def = find(defs, name);
+        if (!def) {
             out.error = QStringLiteral("unknown option '%1'").arg(name);
             return out;
         }
-        Arguments::Option option{spec->names, {}, arg};
-        if (spec->valueName.isEmpty()) {
+        Arguments::Option option{def->names, {}, arg};
+        if (def->valueName.isEmpty()) {
             if (eq >= 0) {
                 out.error = QStringLiteral("--%1 takes no value").arg(name);
                 return out;
@@ -89,10 +89,10 @@ Arguments scan(const QList<QByteArray>& args, std::span<const OptionSpec> specs,
     return out;
 }
 
-std::span<const OptionSpec> qtOptions()
+std::span<const OptionDef> qtOptions()
 {
-    static const auto specs = [] {
-        std::vector<OptionSpec> all{
+    static const auto defs = [] {
+        std::vector<OptionDef> all{
             {{QStringLiteral("platform")},
              QStringLiteral("name"),
              QStringLiteral("The window system to use, such as offscreen to run without a "
@@ -105,31 +105,31 @@ std::span<const OptionSpec> qtOptions()
             all.push_back({{QString::fromLatin1(name)}, {}, {}});
         return all;
     }();
-    return specs;
+    return defs;
 }
 
 QList<QByteArray> qtArguments(const Arguments& parsed)
 {
     QList<QByteArray> out;
     for (const Arguments::Option& o : parsed.options) {
-        const OptionSpec* spec = find(qtOptions(), o.names.constFirst());
-        if (!spec)
+        const OptionDef* def = find(qtOptions(), o.names.constFirst());
+        if (!def)
             continue;
         out << '-' + o.names.constFirst().toLatin1();
-        if (!spec->valueName.isEmpty())
+        if (!def->valueName.isEmpty())
             out << o.value;
     }
     return out;
 }
 
 QString helpText(const QString& program, const QString& description,
-                 std::span<const OptionSpec> specs, const QString& positionalName,
+                 std::span<const OptionDef> defs, const QString& positionalName,
                  const QString& positionalHelp, const QString& positionalSyntax)
 {
     QCommandLineParser parser;
     parser.setSingleDashWordOptionMode(QCommandLineParser::ParseAsLongOptions);
     parser.setApplicationDescription(description);
-    for (const OptionSpec& s : specs) {
+    for (const OptionDef& s : defs) {
         QCommandLineOption option(s.names, s.description, s.valueName);
         if (s.description.isEmpty())
             option.setFlags(QCommandLineOption::HiddenFromHelp);

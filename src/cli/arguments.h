@@ -10,7 +10,7 @@ namespace vq::cli {
 
 // One option a program takes, the way Qt's own tools take them: -name and --name alike,
 // with its value after "=" or as the next argument.
-struct OptionSpec {
+struct OptionDef {
     QStringList names;   // the first is the one reported
     QString valueName;   // empty: a flag
     QString description; // empty: hidden from the help
@@ -20,7 +20,7 @@ struct OptionSpec {
 // device name need not be text), and the positional words.
 struct Arguments {
     struct Option {
-        QStringList names; // the spec's
+        QStringList names; // the definition's
         QByteArray value;
         QByteArray given; // the argument as written, for pass-through and messages
     };
@@ -40,17 +40,17 @@ enum class Positionals {
 };
 
 // Unknown options, a value missing or given to a flag, are errors. "--" ends the options.
-Arguments scan(const QList<QByteArray>& args, std::span<const OptionSpec> specs,
+Arguments scan(const QList<QByteArray>& args, std::span<const OptionDef> defs,
                Positionals positionals = Positionals::Anywhere);
 
 // The window system's own options (-platform, -style, -reverse...), hidden from the help.
-std::span<const OptionSpec> qtOptions();
+std::span<const OptionDef> qtOptions();
 // Those of `parsed` in the order given, each with its value, for the window system.
 QList<QByteArray> qtArguments(const Arguments& parsed);
 
 // The help as Qt's parser lays it out, several lines ending with a newline.
 QString helpText(const QString& program, const QString& description,
-                 std::span<const OptionSpec> specs, const QString& positionalName = {},
+                 std::span<const OptionDef> defs, const QString& positionalName = {},
                  const QString& positionalHelp = {}, const QString& positionalSyntax = {});
 
 // argv without the program name, byte for byte.

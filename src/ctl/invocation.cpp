@@ -10,9 +10,9 @@ namespace vq::ctl {
 
 namespace {
 
-const std::vector<cli::OptionSpec>& options()
+const std::vector<cli::OptionDef>& options()
 {
-    static const std::vector<cli::OptionSpec> specs{
+    static const std::vector<cli::OptionDef> defs{
         {{QStringLiteral("h"), QStringLiteral("help")},
          {},
          QStringLiteral("Show this help and exit.")},
@@ -41,7 +41,7 @@ const std::vector<cli::OptionSpec>& options()
                         "that names it, and exit.")},
         {{QStringLiteral("complete")}, QStringLiteral("WHAT"), {}}, // for the shell's completion
     };
-    return specs;
+    return defs;
 }
 
 } // namespace

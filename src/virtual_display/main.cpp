@@ -34,10 +34,10 @@ int usageError(const QString& what)
     return 2;
 }
 
-const std::vector<vq::cli::OptionSpec>& options()
+const std::vector<vq::cli::OptionDef>& options()
 {
-    static const std::vector<vq::cli::OptionSpec> specs = [] {
-        std::vector<vq::cli::OptionSpec> all{
+    static const std::vector<vq::cli::OptionDef> defs = [] {
+        std::vector<vq::cli::OptionDef> all{
             {{QStringLiteral("h"), QStringLiteral("help")},
              {},
              QStringLiteral("Show this help and exit.")},
@@ -48,11 +48,11 @@ const std::vector<vq::cli::OptionSpec>& options()
              {},
              QStringLiteral("No window; print events as JSON lines.")},
         };
-        for (const vq::cli::OptionSpec& qt : vq::cli::qtOptions())
+        for (const vq::cli::OptionDef& qt : vq::cli::qtOptions())
             all.push_back(qt);
         return all;
     }();
-    return specs;
+    return defs;
 }
 
 } // namespace
