@@ -1,4 +1,5 @@
 #include "app/commandline.h"
+#include "app/firstframeicon.h"
 #include "app/formall.h"
 #include "app/virtualdisplay.h"
 #include "cli/arguments.h"
@@ -9,50 +10,16 @@
 #include "serial/termiosport.h"
 #include "shared/appcontext.h"
 #include "ui/looks.h"
-#include "ui/poledrawing.h"
 
 #include <cstdio>
 #include <cstdlib>
 #include <optional>
 #include <QApplication>
-#include <QTimer>
 
 namespace {
 
 const char kNoDisplay[] = "vq3360: no display to show the windows on. Run it in a desktop "
                           "session, or without one with -platform offscreen or under xvfb-run.\n";
-
-// Sets the application icon once the main window's first frame is out: the frame needs none of
-// the six sizes, whose drawing and trip to the window system held it back by milliseconds. The
-// window system shows the icon a frame later.
-class IconAfterFirstFrame : public QObject {
-public:
-    explicit IconAfterFirstFrame(QWidget* window) : QObject(qApp)
-    {
-        window->installEventFilter(this);
-        // A window closed before it was drawn still leaves the icon to the windows after it.
-        connect(window, &QObject::destroyed, this, &IconAfterFirstFrame::setIcon,
-                Qt::QueuedConnection);
-    }
-
-protected:
-    bool eventFilter(QObject* watched, QEvent* event) override
-    {
-        if (event->type() == QEvent::Paint) {
-            watched->removeEventFilter(this);
-            // Queued: the frame goes to the window system as this paint returns.
-            QTimer::singleShot(0, this, &IconAfterFirstFrame::setIcon);
-        }
-        return false;
-    }
-
-private:
-    void setIcon()
-    {
-        if (QApplication::windowIcon().isNull())
-            deleteLater();
-    }
-};
 
 } // namespace
 
@@ -113,8 +80,7 @@ int main(int argc, char** argv)
     // "End" leaves windows open: the context closes them as it goes, the port draining last.
     vq::AppContext ctx(state, boxes, vq::systemPortFactory(map), [](vq::AppContext& c) {
         auto* main = new vq::Formall(c);
-        if (QApplication::windowIcon().isNull())
-            new IconAfterFirstFrame(main);
+        vq::setIconAfterFirstFrame(main);
         return main;
     });
     const vq::cli::TerminationSignals termination([&ctx](int) {

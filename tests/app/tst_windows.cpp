@@ -1,5 +1,6 @@
 // What only the windows decide, on the fake port: start-up, the open/close line, modal and
 // modeless windows, pre-selections, refusals, the main window made anew, the message boxes.
+#include "app/firstframeicon.h"
 #include "app/formset.h"
 #include "demo/datasave.h"
 #include "demo/interactive.h"
@@ -9,6 +10,7 @@
 #include "display/formint.h"
 #include "harness.h"
 #include "modal.h"
+#include "ui/poledrawing.h"
 #include "util.h"
 
 #include <QAccessible>
@@ -135,6 +137,12 @@ private slots:
         Harness h;
         h.missing = {1, 4, 5, 6};
         Formall* w = h.start();
+        // The application's icon, in all its sizes, follows the main window's first frame.
+        QApplication::setWindowIcon(QIcon());
+        setIconAfterFirstFrame(w);
+        w->update();
+        QTRY_COMPARE(QApplication::windowIcon().availableSizes().size(),
+                     qsizetype(appIconSizes().size()));
         for (int n = 0; n < 6; ++n) {
             const bool found = n == 1 || n == 2;
             const QString text = found ? "Enable" : "Invalid port number";
