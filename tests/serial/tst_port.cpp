@@ -262,9 +262,8 @@ private slots:
         QTest::newRow("left exclusive by an ended program, another user")
             << "left, another user, lock file"
             << "COM1 (%1) was left locked by a program that has ended (PID %2), and another "
-               "program "
-               "still has it open. Close that program, or open the port once as root, which clears "
-               "the lock.";
+               "program still has it open. Close that program, or open the port once as root, "
+               "which clears the lock.";
         QTest::newRow("a name that is not text") << "bytes"
                                                  << "";
         QTest::newRow("directory") << "dir" << notSerial;
