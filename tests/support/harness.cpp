@@ -17,8 +17,12 @@ public:
 protected:
     void openDevice(int port, const LineSettings&) override
     {
-        if (m_missing.contains(port))
-            throw CommError(err::InvalidPortNumber, QStringLiteral("Invalid port number"));
+        if (!m_missing.contains(port))
+            return;
+        PortFailure f; // in the real port's words
+        f.kind = PortFailure::InvalidPort;
+        f.port = port;
+        throw CommError(f);
     }
     void applyDeviceSettings(const LineSettings&) override {}
     void writeDevice(const QByteArray& bytes) override { m_log << bytes; }
