@@ -90,7 +90,7 @@ protected:
     void openDevice(int, const LineSettings&) override {}
     void applyDeviceSettings(const LineSettings&) override {}
     void writeDevice(const QByteArray&) override {}
-    void closeDevice(bool) override {}
+    void closeDevice() override {}
 };
 
 // The settings string: whatever parses is canonical apart from the parity letter's case, and

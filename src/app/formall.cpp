@@ -1,6 +1,5 @@
 #include "app/formall.h"
 
-#include "app/portdrain.h"
 #include "dialogs/formabout.h"
 #include "display/emulation.h"
 #include "serial/drain.h"
@@ -167,6 +166,7 @@ Formall::Formall(AppContext& ctx) : m_ctx(ctx), m_comm1(ctx.makePort())
         if (!m_pendingTick.isActive())
             m_pendingTick.start();
     });
+    m_comm1->setDrainWatch([this](qint64 left) { return !m_closing || m_closing->look(left); });
     m_ctx.setMainPort(m_comm1.get());
 
     Form_Load();
@@ -175,6 +175,10 @@ Formall::Formall(AppContext& ctx) : m_ctx(ctx), m_comm1(ctx.makePort())
 Formall::~Formall()
 {
     m_ctx.setMainPort(nullptr);
+    // The port outlives this window's members for a moment: it must not call back into them.
+    m_comm1->setOnLost({});
+    m_comm1->setOnPending({});
+    m_comm1->setDrainWatch({});
 }
 
 void Formall::buildMenus()
@@ -253,8 +257,11 @@ int Formall::openPress()
 
 int Formall::press(int index)
 {
+    // The port is still closing: there is nothing to open yet.
+    if (m_closing && index == 0)
+        return 0;
     if (index == 1)
-        drainTelling();
+        closePort(AfterClose::Nothing);
     const PressResult result = pressOpenClose(index, *m_comm1, m_ctx.boxes(), LastOpenError);
     m_controls.get<QLabel>("Label7", 3)->setText(result.line.settings);
     m_controls.get<QLabel>("Label7", 4)->setText(result.line.port);
@@ -275,35 +282,50 @@ void Formall::showPortLost(qint64 dropped, bool atWrite)
 
 void Formall::Command2_Click()
 {
-    Form_Unload();
-    m_ctx.endProcess();
+    closePort(AfterClose::End);
 }
 
 void Formall::Form_Unload()
 {
-    drainTelling();
-    if (m_comm1->portOpen())
-        m_comm1->setPortOpen(false);
+    closePort(AfterClose::Nothing);
 }
 
 void Formall::endOnSignal()
 {
-    // Nobody may be at the screen to answer a box: the word goes to the terminal.
-    drainTelling(false);
-    if (m_comm1->portOpen())
-        m_comm1->setPortOpen(false);
-    m_ctx.endProcess();
+    // A second signal while the first one's close waits cuts the wait short.
+    if (m_closing && m_afterClose == AfterClose::EndBySignal)
+        m_closing->cutShort();
+    closePort(AfterClose::EndBySignal);
 }
 
-void Formall::drainTelling(bool inBox)
+void Formall::closePort(AfterClose then)
 {
-    const qint64 dropped = drainBeforeClose(*m_comm1, this);
-    if (dropped == 0)
+    m_afterClose = std::max(m_afterClose, then);
+    if (m_closing)
         return;
-    if (inBox)
-        m_ctx.boxes().standardOk(notSentText(dropped), kAppTitle);
-    else
-        std::fprintf(stderr, "vq3360: %s\n", qPrintable(notSentText(dropped)));
+    if (m_comm1->portOpen()) {
+        m_closing = std::make_unique<DrainView>(this);
+        m_comm1->setPortOpen(false);
+        m_closing.reset();
+        if (const qint64 dropped = m_comm1->notSentAtClose()) {
+            // Nobody may be at the screen to answer a box after a signal.
+            if (m_afterClose == AfterClose::EndBySignal)
+                std::fprintf(stderr, "vq3360: %s\n", qPrintable(notSentText(dropped)));
+            else
+                m_ctx.boxes().standardOk(notSentText(dropped), kAppTitle);
+        }
+    }
+    switch (std::exchange(m_afterClose, AfterClose::Nothing)) {
+    case AfterClose::Nothing:
+        break;
+    case AfterClose::CloseWindow:
+        close();
+        break;
+    case AfterClose::End:
+    case AfterClose::EndBySignal:
+        m_ctx.endProcess();
+        break;
+    }
 }
 
 // A typed key is gone before the first tick; only a queue that lasts is shown.
@@ -320,6 +342,12 @@ void Formall::showPending()
 
 void Formall::closeEvent(QCloseEvent* event)
 {
+    // Inside a close's wait this window must stay: the wait is its own.
+    if (m_closing) {
+        m_afterClose = std::max(m_afterClose, AfterClose::CloseWindow);
+        event->ignore();
+        return;
+    }
     Form_Unload();
     event->accept();
 }

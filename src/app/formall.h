@@ -1,6 +1,7 @@
 #pragma once
 
 #include "app/mainops.h"
+#include "app/portdrain.h"
 #include "ui/formbuilder.h"
 
 #include <memory>
@@ -71,8 +72,12 @@ private:
     void applyStatus(QWidget* label, const StatusText& status);
     void applyPortRow(int n, const StatusText& status);
     void showPortLost(qint64 dropped, bool atWrite);
-    // Drains before a close and tells, in a box or on the terminal, what did not go.
-    void drainTelling(bool inBox = true);
+    // What is done once a close under way is over; a later one outranks an earlier one.
+    enum class AfterClose { Nothing, CloseWindow, End, EndBySignal };
+    // The one way the port closes: the wait for the bytes on their way runs once, and whatever
+    // asks for a close meanwhile is done when it is over. What did not go is told, in a box or,
+    // for a signal, on the terminal.
+    void closePort(AfterClose then);
     void showPending();
 
     AppContext& m_ctx;
@@ -81,6 +86,8 @@ private:
     QHash<QString, QAction*> m_menu;
     static constexpr int kPendingTickMs = 250;
     QTimer m_pendingTick;
+    std::unique_ptr<DrainView> m_closing; // while a close waits
+    AfterClose m_afterClose = AfterClose::Nothing;
 };
 
 } // namespace vq

@@ -1,39 +1,88 @@
 #include "app/portdrain.h"
 
-#include "serial/drain.h"
 #include "shared/boxes.h"
 
+#include <algorithm>
 #include <limits>
-#include <QElapsedTimer>
+#include <QApplication>
 #include <QProgressDialog>
+#include <QWindow>
 
 namespace vq {
 
 namespace {
+
 constexpr int kShowAfterMs = 300;
+
+bool isInput(QEvent::Type type)
+{
+    switch (type) {
+    case QEvent::KeyPress:
+    case QEvent::KeyRelease:
+    case QEvent::ShortcutOverride:
+    case QEvent::Shortcut:
+    case QEvent::MouseButtonPress:
+    case QEvent::MouseButtonRelease:
+    case QEvent::MouseButtonDblClick:
+    case QEvent::Wheel:
+    case QEvent::ContextMenu:
+    case QEvent::InputMethod:
+    case QEvent::TouchBegin:
+    case QEvent::TouchUpdate:
+    case QEvent::TouchEnd:
+        return true;
+    default:
+        return false;
+    }
+}
+
 } // namespace
 
-qint64 drainBeforeClose(CommPort& port, QWidget* parent)
+DrainView::DrainView(QWidget* parent) : m_parent(parent)
 {
-    const qint64 total = port.bytesPending();
-    if (total == 0)
-        return 0;
-    QProgressDialog progress(parent);
-    progress.setWindowTitle(kAppTitle);
-    progress.setWindowModality(Qt::ApplicationModal);
-    progress.setCancelButtonText(QStringLiteral("Close now"));
-    progress.setMinimumDuration(std::numeric_limits<int>::max()); // shown below, past a moment
-    progress.setAutoClose(false);
-    progress.setRange(0, int(std::min<qint64>(total, std::numeric_limits<int>::max())));
-    QElapsedTimer waited;
-    waited.start();
-    return drainOrDiscard(port, [&](qint64 left) {
-        progress.setLabelText(QStringLiteral("Sending to the display: %1 bytes left").arg(left));
-        progress.setValue(int(std::min(total - left, qint64(progress.maximum()))));
-        if (!progress.isVisible() && waited.elapsed() >= kShowAfterMs)
-            progress.show();
-        return !progress.wasCanceled();
-    });
+    m_waited.start();
+    qApp->installEventFilter(this);
+}
+
+DrainView::~DrainView()
+{
+    qApp->removeEventFilter(this);
+    delete m_progress.data();
+}
+
+bool DrainView::look(qint64 left)
+{
+    QCoreApplication::processEvents();
+    if (m_total < 0)
+        m_total = left;
+    if (!m_progress && m_waited.elapsed() >= kShowAfterMs) {
+        m_progress = new QProgressDialog(m_parent);
+        m_progress->setWindowTitle(kAppTitle);
+        m_progress->setWindowModality(Qt::ApplicationModal);
+        m_progress->setCancelButtonText(QStringLiteral("Close now"));
+        m_progress->setMinimumDuration(0);
+        m_progress->setAutoClose(false);
+        m_progress->setAutoReset(false);
+        m_progress->setRange(0, int(std::min<qint64>(m_total, std::numeric_limits<int>::max())));
+    }
+    if (m_progress) {
+        m_progress->setLabelText(QStringLiteral("Sending to the display: %1 bytes left").arg(left));
+        m_progress->setValue(int(std::clamp<qint64>(m_total - left, 0, m_progress->maximum())));
+        m_progress->show();
+    }
+    return !m_cut && !(m_progress && m_progress->wasCanceled());
+}
+
+bool DrainView::eventFilter(QObject* watched, QEvent* event)
+{
+    if (!isInput(event->type()))
+        return false;
+    if (!m_progress)
+        return true;
+    // Its window first, then its widgets.
+    auto* widget = qobject_cast<QWidget*>(watched);
+    return watched != m_progress->windowHandle() &&
+           !(widget && (widget == m_progress || m_progress->isAncestorOf(widget)));
 }
 
 } // namespace vq

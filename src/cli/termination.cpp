@@ -45,7 +45,9 @@ TerminationSignals::TerminationSignals(std::function<void(int)> onSignal_)
     }
     struct sigaction action {};
     action.sa_handler = onSignal;
-    action.sa_flags = SA_RESTART;
+    // No restart: a call that waits (an open, a read, a drain) must end with the signal, not
+    // go on waiting after it.
+    action.sa_flags = 0;
     sigemptyset(&action.sa_mask);
     for (int s : kSignals)
         ::sigaction(s, &action, nullptr);

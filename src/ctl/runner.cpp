@@ -1,7 +1,6 @@
 #include "ctl/runner.h"
 
 #include "cli/termination.h"
-#include "ctl/lineclock.h"
 #include "serial/drain.h"
 #include "serial/portlist.h"
 #include "serial/termiosport.h"
@@ -44,6 +43,7 @@ public:
           m_port(PortMap{{{1, device}}})
     {
         m_port.setOnLost([this](qint64 dropped, bool) { m_dropped += dropped; });
+        m_port.setDrainWatch([](qint64) { return !cutShort(); });
     }
 
     // True when every action went out.
@@ -93,6 +93,8 @@ private:
     void send(const Action& action, const DeviceInfo& info)
     {
         QStringList refused;
+        Action sent = action; // as it went: a sweep without the lines the device refused
+        sent.steps.clear();
         const QList<Step> steps =
             action.forDevice ? QList<Step>{{{}, false, action.forDevice(info)}} : action.steps;
         for (const Step& step : steps) {
@@ -103,11 +105,11 @@ private:
             for (const QByteArray& bytes : step.writes) {
                 m_port.output(bytes);
                 m_handed += bytes.size();
-                m_clock.sent(bytes.size(), m_now);
             }
+            sent.steps << step;
         }
         m_ends << m_handed;
-        m_report.action(m_device, action, info);
+        m_report.action(m_device, sent, info);
         if (!refused.isEmpty())
             m_report.note(m_device,
                           QStringLiteral("skipped %1 the device refuses: %2")
@@ -140,16 +142,16 @@ private:
         return true;
     }
 
-    // Waits for what is on its way, bounded as a close is; what did not go fails the device.
+    // Waits until the display has what is on its way, bounded as a close is and watching the
+    // device all the while; what did not go fails the device.
     void settle()
     {
-        const qint64 left = drainOrDiscard(m_port, [](qint64) { return !cutShort(); });
+        const qint64 left = m_port.drain();
         m_dropped += left;
         if (!m_port.portOpen())
             throw CommError(err::DeviceUnavailable, QString());
         if (left > 0)
             throw NotSent{};
-        m_clock.waitOut(cutShort);
     }
 
     const Plan& m_plan;
@@ -157,7 +159,6 @@ private:
     LineSettings m_now;
     Report& m_report;
     TermiosPort m_port;
-    LineClock m_clock;
     qint64 m_handed = 0;
     qint64 m_dropped = 0;
     QList<qint64> m_ends;

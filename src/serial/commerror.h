@@ -33,7 +33,8 @@ struct PortFailure {
         NotSerial,     // it names something that is no serial port
         InUse,         // another program holds it; holder is its process id where known
         LeftExclusive, // a program that ended left it in exclusive mode, another keeps it open
-        AccessDenied,  // group is the one that may write to it
+        NotALockFile,  // lockFile, where its lock file goes, holds something else
+        AccessDenied,  // group is the one that may write to it; without one, only owner may
         OpenFailed,    // systemError says why
         SettingsRefused,
         StillSending, // pending bytes would go out garbled at new settings
@@ -44,8 +45,10 @@ struct PortFailure {
     Kind kind = OpenFailed;
     int port = 0;
     QByteArray device; // as the port number maps it
+    QByteArray lockFile;
     pid_t holder = 0;
     QString group;
+    QString owner;
     int systemError = 0;
     LineSettings settings; // refused, or current while still sending
     bool pseudoTerminal = false;

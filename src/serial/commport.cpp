@@ -47,12 +47,36 @@ void CommPortCore::setPortOpen(bool open)
         return;
     }
     if (open) {
+        // Asked for while a close still waits for its bytes: that close is not over yet.
+        if (m_closing)
+            throw failure(PortFailure::AlreadyOpen);
         openDevice(m_port, m_settings);
         m_open = true;
-    } else {
-        m_open = false;
-        closeDevice(true);
+        return;
     }
+    // Closed from here on for every caller; the wait only lets go what was written before.
+    m_open = false;
+    m_closing = true;
+    const Drained drained = drainDevice(false);
+    m_closing = false;
+    m_notSent = drained.gone ? 0 : drained.left;
+    closeDevice();
+    if (drained.gone)
+        notifyLost(drained.left, false);
+}
+
+qint64 CommPortCore::drain()
+{
+    if (!m_open)
+        return 0;
+    const Drained drained = drainDevice(true);
+    if (drained.gone) {
+        closeLost(false, drained.left);
+        return 0;
+    }
+    if (drained.left > 0)
+        discardPending();
+    return drained.left;
 }
 
 void CommPortCore::output(const QByteArray& bytes)
@@ -61,7 +85,7 @@ void CommPortCore::output(const QByteArray& bytes)
         throw failure(PortFailure::NotOpen);
     // The write that finds the device gone is told by its failure; what waited before it is
     // counted.
-    const qint64 before = bytesPending();
+    const qint64 before = unsentBytes();
     try {
         writeDevice(bytes);
     } catch (const CommError& e) {
@@ -75,9 +99,10 @@ void CommPortCore::output(const QByteArray& bytes)
 void CommPortCore::closeLost(bool atWrite, qint64 dropped)
 {
     if (dropped < 0)
-        dropped = bytesPending();
+        dropped = unsentBytes();
     m_open = false;
-    closeDevice(false);
+    m_notSent = 0;
+    closeDevice();
     notifyLost(dropped, atWrite);
 }
 

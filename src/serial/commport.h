@@ -29,6 +29,18 @@ public:
     virtual qint64 bytesPending() const { return 0; }
     // Throws them away, so the next close does not wait for them.
     virtual void discardPending() {}
+    // Waits until the bytes written have had their time on the line and the display has taken
+    // them, as before the line changes or a script ends, within the bound a close has (their line
+    // time and a second), asking the drain watch at each look. What did not go is thrown away
+    // and returned; a device that goes meanwhile closes the port, as a write that finds it would.
+    virtual qint64 drain() { return 0; }
+    // What the last close threw away, once its wait for the bytes pending was over.
+    virtual qint64 notSentAtClose() const { return 0; }
+    // Asked at each look while a drain or a close waits for bytes, with how many are left; false
+    // cuts the wait short. A close asks it as the port already reads closed, so whatever it lets
+    // run meanwhile writes nothing.
+    using DrainWatch = std::function<bool(qint64 left)>;
+    void setDrainWatch(DrainWatch watch) { m_drainWatch = std::move(watch); }
     // True when the port reads open but its device has gone or was replaced meanwhile.
     virtual bool deviceGone() const { return false; }
     // The device a port number opens, as the operator would name it; empty when none.
@@ -52,10 +64,12 @@ protected:
         if (m_onPending)
             m_onPending();
     }
+    bool watchDrain(qint64 left) const { return !m_drainWatch || m_drainWatch(left); }
 
 private:
     LostHandler m_onLost;
     std::function<void()> m_onPending;
+    DrainWatch m_drainWatch;
 };
 
 // Holds the property values and their validation; a backend only moves bytes.
@@ -72,17 +86,28 @@ public:
     void setPortOpen(bool open) override;
     void output(const QByteArray& bytes) override;
     bool deviceGone() const override { return m_open && deviceMissing(); }
+    qint64 drain() override;
+    qint64 notSentAtClose() const override { return m_notSent; }
 
 protected:
+    struct Drained {
+        qint64 left = 0; // bytes that had not gone when the wait ended
+        bool gone = false;
+    };
+
     virtual void openDevice(int port, const LineSettings& settings) = 0;
     virtual void applyDeviceSettings(const LineSettings& settings) = 0;
     // Throws DeviceUnavailable when the device has gone.
     virtual void writeDevice(const QByteArray& bytes) = 0;
-    // With drain, the bytes already written go out first, as far as the line takes them within
-    // the time their length needs at the line's speed.
-    virtual void closeDevice(bool drain) = 0;
+    // Waits as the line takes the bytes written, within the bound a close has: until the driver
+    // has sent them, or, toDisplay, until they have had their time on the line too.
+    virtual Drained drainDevice(bool /*toDisplay*/) { return {}; }
+    // Lets the device go at once; whatever is still pending is thrown away.
+    virtual void closeDevice() = 0;
     // True when the open device has gone from under its name, or was replaced.
     virtual bool deviceMissing() const { return false; }
+    // What a device gone now would take along: the bytes pending, and those still on the line.
+    virtual qint64 unsentBytes() const { return bytesPending(); }
 
     // For backends that find the device gone outside a write: closed, and said at once.
     void lostMeanwhile(qint64 dropped);
@@ -93,6 +118,8 @@ private:
     qint16 m_port = 1;
     LineSettings m_settings;
     bool m_open = false;
+    bool m_closing = false;
+    qint64 m_notSent = 0;
 };
 
 // Stands in for the port when no main window owns one: everything behaves as a closed port.

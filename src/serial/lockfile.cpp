@@ -7,11 +7,15 @@
 #include <cstring>
 #include <fcntl.h>
 #include <signal.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace vq {
 
 namespace {
+
+// Lock files hold a process id and perhaps a name or two.
+constexpr off_t kMaxLockFileBytes = 256;
 
 // The number in "  1234\n", "1234", "pid=1234" or "PID: 1234 name", or in a binary int; 0 when
 // there is none.
@@ -59,10 +63,25 @@ QByteArray LockFile::pathFor(const QByteArray& device)
 
 LockFile::Holder LockFile::holderOf(const QByteArray& file)
 {
-    const int fd = ::open(file.constData(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW);
-    if (fd < 0)
+    // Looked at before it is opened, as opening a device node can act on the device; and without
+    // waiting, since a FIFO put there would hold the open until somebody writes to it.
+    struct stat st {};
+    if (::lstat(file.constData(), &st) != 0)
         return {errno == ENOENT ? Holder::None : Holder::Unknown, 0};
-    char text[64];
+    if (!S_ISREG(st.st_mode) || st.st_size > kMaxLockFileBytes)
+        return {Holder::NotAFile, 0};
+    const int fd = ::open(file.constData(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW | O_NONBLOCK);
+    if (fd < 0)
+        return {errno == ENOENT  ? Holder::None
+                : errno == ELOOP ? Holder::NotAFile
+                                 : Holder::Unknown,
+                0};
+    // Swapped for something else since it was looked at.
+    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode) || st.st_size > kMaxLockFileBytes) {
+        ::close(fd);
+        return {Holder::NotAFile, 0};
+    }
+    char text[kMaxLockFileBytes];
     const ssize_t n = ::read(fd, text, sizeof text);
     ::close(fd);
     const pid_t pid = n > 0 ? parsePid(QByteArray(text, n)) : 0;
@@ -80,7 +99,7 @@ LockFile::Holder LockFile::take(const QByteArray& file)
     if (file.isEmpty())
         return {};
     const Holder found = holderOf(file);
-    if (found.state == Holder::Live || found.state == Holder::Unknown) {
+    if (found.state != Holder::None && found.state != Holder::Dead) {
         qCDebug(lcSerial) << "lock file" << file << "kept by" << found.pid;
         return found;
     }
@@ -88,12 +107,15 @@ LockFile::Holder LockFile::take(const QByteArray& file)
     if (found.state == Holder::Dead)
         qCDebug(lcSerial) << "lock file" << file << "of ended process" << found.pid
                           << (cleared ? "taken over" : "cannot be removed");
-    const int fd = ::open(file.constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0644);
+    const int fd = ::open(file.constData(),
+                          O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC | O_NOFOLLOW | O_NONBLOCK, 0644);
     if (fd < 0) {
         // One that appears after a clean look is another program's.
         if (cleared && errno == EEXIST) {
             const Holder now = holderOf(file);
-            return now.state == Holder::Live ? now : Holder{Holder::Unknown, 0};
+            return now.state == Holder::Live || now.state == Holder::NotAFile
+                       ? now
+                       : Holder{Holder::Unknown, 0};
         }
         return found;
     }

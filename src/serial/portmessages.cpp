@@ -57,7 +57,14 @@ QString utilityText(const PortFailure& f)
                               "another program still has it open. Close that program, or open "
                               "the port once as root, which clears the lock.")
             .arg(portLabel(f), QString::number(f.holder));
+    case PortFailure::NotALockFile:
+        return QStringLiteral("%1 cannot be opened: %2 is not a lock file. Remove it and retry.")
+            .arg(portLabel(f), shown(f.lockFile));
     case PortFailure::AccessDenied:
+        if (f.group.isEmpty())
+            return QStringLiteral("Access to %1 was denied: only %2 may write to it. Give it to a "
+                                  "group you are in with a udev rule, or run as %2, and retry.")
+                .arg(shown(f.device), f.owner);
         return QStringLiteral("Access to %1 was denied. Add your user to the %2 group (sudo "
                               "usermod -aG %2 $USER), log in again, and retry.")
             .arg(shown(f.device), f.group);
@@ -121,6 +128,7 @@ int errorNumber(PortFailure::Kind kind)
         return err::NotSerialPort;
     case PortFailure::InUse:
     case PortFailure::LeftExclusive:
+    case PortFailure::NotALockFile:
         return err::PortInUse;
     case PortFailure::AccessDenied:
         return err::PermissionDenied;

@@ -5,10 +5,12 @@
 #include <algorithm>
 #include <array>
 #include <cerrno>
+#include <cmath>
 #include <cstdlib>
 #include <fcntl.h>
 #include <grp.h>
 #include <poll.h>
+#include <pwd.h>
 #include <QDeadlineTimer>
 #include <QFile>
 #include <QSocketNotifier>
@@ -27,6 +29,11 @@ namespace {
 
 // How long a change of settings may wait for bytes still going out, in milliseconds.
 constexpr qint64 kSettingsWaitMs = 500;
+// How often a wait for bytes looks at what is left, in milliseconds.
+constexpr qint64 kLookMs = 10;
+// What a display may still be doing with the last byte once it has had its time on the line:
+// taking it from its receiver, or, after its line changed, switching to the new one.
+constexpr double kSettleMs = 20;
 // What a log line shows of a write.
 constexpr qsizetype kLoggedBytes = 256;
 
@@ -38,18 +45,29 @@ QByteArray systemLocation(const QByteArray& name)
     return "/dev/" + name;
 }
 
-// The group that may write to the device, as its node says; Debian gives serial ports dialout.
-QString writerGroup(const QByteArray& location)
+// Who may write to the device, as its node says: its group where the group may (Debian gives
+// serial ports dialout), otherwise only its owner.
+void writers(const QByteArray& location, PortFailure& f)
 {
+    f.group = QStringLiteral("dialout");
     struct stat st {};
-    if (::stat(location.constData(), &st) == 0) {
-        std::array<char, 4096> buffer{};
-        group entry{};
-        group* found = nullptr;
-        if (::getgrgid_r(st.st_gid, &entry, buffer.data(), buffer.size(), &found) == 0 && found)
-            return QString::fromLocal8Bit(found->gr_name);
+    if (::stat(location.constData(), &st) != 0)
+        return;
+    std::array<char, 4096> buffer{};
+    if (!(st.st_mode & S_IWGRP)) {
+        passwd entry{};
+        passwd* found = nullptr;
+        f.group.clear();
+        f.owner =
+            ::getpwuid_r(st.st_uid, &entry, buffer.data(), buffer.size(), &found) == 0 && found
+                ? QString::fromLocal8Bit(found->pw_name)
+                : QString::number(st.st_uid);
+        return;
     }
-    return QStringLiteral("dialout");
+    group entry{};
+    group* found = nullptr;
+    if (::getgrgid_r(st.st_gid, &entry, buffer.data(), buffer.size(), &found) == 0 && found)
+        f.group = QString::fromLocal8Bit(found->gr_name);
 }
 
 bool isPseudoTerminal(dev_t rdev)
@@ -103,11 +121,19 @@ bool hungUp(int fd)
 
 } // namespace
 
-TermiosPort::TermiosPort(PortMap map) : m_map(std::move(map)) {}
+TermiosPort::TermiosPort(PortMap map) : m_map(std::move(map))
+{
+    m_clock.start();
+}
 
+// Whoever watched drains may be gone already: this last one waits unwatched.
 TermiosPort::~TermiosPort()
 {
-    closeDevice(portOpen());
+    setDrainWatch({});
+    setOnLost({});
+    if (portOpen())
+        setPortOpen(false);
+    release();
 }
 
 PortFailure TermiosPort::failure(PortFailure::Kind kind) const
@@ -125,12 +151,14 @@ void TermiosPort::openDevice(int port, const LineSettings& settings)
     m_port = port;
     m_location = systemLocation(m_map.deviceFor(port));
     m_pty = false;
-    const auto refuse = [this](PortFailure::Kind kind, int error = 0, pid_t holder = 0) {
+    QByteArray lockPath;
+    const auto refuse = [&](PortFailure::Kind kind, int error = 0, pid_t holder = 0) {
         PortFailure f = failure(kind);
         f.systemError = error;
         f.holder = holder;
+        f.lockFile = lockPath;
         if (kind == PortFailure::AccessDenied)
-            f.group = writerGroup(m_location);
+            writers(m_location, f);
         qCDebug(lcSerial) << m_location << "refused:" << CommError(f).description();
         return CommError(f);
     };
@@ -149,7 +177,7 @@ void TermiosPort::openDevice(int port, const LineSettings& settings)
     char* real = ::realpath(m_location.constData(), nullptr);
     const QByteArray device = real ? QByteArray(real) : m_location;
     std::free(real);
-    const QByteArray lockPath = LockFile::pathFor(device);
+    lockPath = LockFile::pathFor(device);
 
     const int fd = ::open(device.constData(), O_WRONLY | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
     if (fd < 0) {
@@ -190,6 +218,8 @@ void TermiosPort::openDevice(int port, const LineSettings& settings)
             refuse(PortFailure::InUse, 0, holder.state == LockFile::Holder::Live ? holder.pid : 0));
     }
     const LockFile::Holder before = m_lock.take(lockPath);
+    if (before.state == LockFile::Holder::NotAFile)
+        fail(refuse(PortFailure::NotALockFile));
     if (before.state == LockFile::Holder::Live || before.state == LockFile::Holder::Unknown)
         fail(refuse(PortFailure::InUse, 0, before.pid));
     int exclusive = 0;
@@ -224,11 +254,12 @@ void TermiosPort::openDevice(int port, const LineSettings& settings)
 
 void TermiosPort::applyDeviceSettings(const LineSettings& settings)
 {
-    // Bytes on their way would go out at the new settings, garbled: they leave first when that
+    // Bytes on their way would arrive garbled at the new settings: they leave first when that
     // takes a moment, and the change is refused while they cannot.
-    if (const qint64 pending = bytesPending()) {
-        if (const qint64 needs = m_applied.lineTimeMs(pending); needs <= kSettingsWaitMs)
-            sendWithin(QDeadlineTimer(needs + kSettingsWaitMs));
+    if (const qint64 needs = m_applied.lineTimeMs(bytesPending()) + qint64(lineBusyMs());
+        needs > 0) {
+        if (needs <= kSettingsWaitMs && waitOut(true, QDeadlineTimer(needs + kSettingsWaitMs)).gone)
+            throw CommError(failure(PortFailure::DeviceGone));
         if (const qint64 left = bytesPending()) {
             PortFailure f = failure(PortFailure::StillSending);
             f.pending = left;
@@ -329,6 +360,9 @@ bool TermiosPort::writeQueued()
             ::write(m_fd, m_queue.constData() + m_sent, size_t(m_queue.size() - m_sent));
         if (n > 0) {
             m_sent += n;
+            const double now = double(m_clock.nsecsElapsed()) / 1e6;
+            m_lineFreeAt = std::max(m_lineFreeAt, now) +
+                           double(n) * m_applied.frameBits() * 1000 / m_applied.baud;
             continue;
         }
         if (n < 0 && errno == EINTR)
@@ -355,7 +389,7 @@ void TermiosPort::onWritable()
     if (writeQueued())
         return;
     // Gone while bytes were waiting: closed now, and said at once.
-    const qint64 dropped = m_queue.size() - m_sent;
+    const qint64 dropped = unsentBytes();
     qCDebug(lcSerial) << m_location << "gone while" << dropped << "bytes waited";
     lostMeanwhile(dropped);
 }
@@ -371,12 +405,42 @@ QString TermiosPort::deviceName(int port) const
     return QFile::decodeName(systemLocation(m_map.deviceFor(port)));
 }
 
-qint64 TermiosPort::bytesPending() const
+std::optional<qint64> TermiosPort::driverQueue() const
 {
     int driver = 0;
-    if (m_fd < 0 || ::ioctl(m_fd, TIOCOUTQ, &driver) != 0)
-        driver = 0;
-    return m_queue.size() - m_sent + driver;
+    if (m_fd < 0)
+        return 0;
+    if (::ioctl(m_fd, TIOCOUTQ, &driver) != 0)
+        return std::nullopt;
+    return driver;
+}
+
+qint64 TermiosPort::bytesPending() const
+{
+    return m_queue.size() - m_sent + driverQueue().value_or(0);
+}
+
+double TermiosPort::lineBusyMs() const
+{
+    return m_fd < 0 ? 0 : std::max(0.0, m_lineFreeAt - double(m_clock.nsecsElapsed()) / 1e6);
+}
+
+std::optional<qint64> TermiosPort::unsent(bool toDisplay) const
+{
+    const std::optional<qint64> driver = driverQueue();
+    if (!driver)
+        return std::nullopt;
+    return std::max(m_queue.size() - m_sent + *driver, toDisplay ? onLineBytes() : 0);
+}
+
+qint64 TermiosPort::unsentBytes() const
+{
+    return std::max(bytesPending(), onLineBytes());
+}
+
+qint64 TermiosPort::onLineBytes() const
+{
+    return qint64(std::ceil(lineBusyMs() * m_applied.baud / m_applied.frameBits() / 1000));
 }
 
 void TermiosPort::discardPending()
@@ -390,29 +454,58 @@ void TermiosPort::discardPending()
         ::tcflush(m_fd, TCOFLUSH);
 }
 
-void TermiosPort::closeDevice(bool drain)
+CommPortCore::Drained TermiosPort::drainDevice(bool toDisplay)
 {
-    if (m_fd < 0)
-        return;
-    // The windows wait with a progress dialog; this wait is for closes without one (the port
-    // destroyed), bounded all the same by the time the bytes need on the line.
-    if (drain)
-        sendWithin(QDeadlineTimer(m_applied.drainBoundMs(bytesPending())));
-    release();
+    const std::optional<qint64> left = unsent(toDisplay);
+    if (!left) // what the driver held is lost with it; the line clock still tells the rest
+        return {std::max(m_queue.size() - m_sent, toDisplay ? onLineBytes() : 0), true};
+    return waitOut(toDisplay, QDeadlineTimer(m_applied.drainBoundMs(*left)));
 }
 
-void TermiosPort::sendWithin(const QDeadlineTimer& deadline)
+CommPortCore::Drained TermiosPort::waitOut(bool toDisplay, const QDeadlineTimer& deadline)
 {
-    while (bytesPending() > 0 && !deadline.hasExpired()) {
-        if (m_sent == m_queue.size()) {
-            ::usleep(5000); // only the driver's queue is left, and it says nothing when empty
-            continue;
-        }
-        pollfd p{m_fd, POLLOUT, 0};
-        ::poll(&p, 1, int(std::clamp<qint64>(deadline.remainingTime(), 0, 20)));
-        if ((p.revents & (POLLHUP | POLLERR)) || !writeQueued())
+    if (m_fd < 0)
+        return {};
+    // This loop writes what waits; the notifier would write behind its back.
+    watchWritable(false);
+    Drained end;
+    for (qint64 last = m_queue.size() - m_sent;;) {
+        const std::optional<qint64> left = unsent(toDisplay);
+        if (!left) { // the device can no longer say what it holds: gone
+            end = {last, true};
             break;
+        }
+        last = *left;
+        // The last byte is taken a moment after its line time; the driver's queue says nothing
+        // of it.
+        if (*left == 0 &&
+            (!toDisplay || m_lineFreeAt + kSettleMs <= double(m_clock.nsecsElapsed()) / 1e6))
+            break;
+        if (deadline.hasExpired() || !watchDrain(*left)) {
+            end.left = *left;
+            break;
+        }
+        // Woken when the device can take more, or at the next look; an idle device only tells
+        // of a hang-up.
+        const bool mine = m_sent < m_queue.size();
+        pollfd p{m_fd, short(mine ? POLLOUT : 0), 0};
+        ::poll(&p, 1, int(std::clamp<qint64>(deadline.remainingTime(), 0, kLookMs)));
+        if ((p.revents & (POLLHUP | POLLERR | POLLNVAL)) ||
+            (mine && (p.revents & POLLOUT) && !writeQueued())) {
+            end = {*left, true};
+            break;
+        }
     }
+    if (!end.gone && m_sent < m_queue.size())
+        watchWritable(true);
+    if (end.gone)
+        qCDebug(lcSerial) << m_location << "gone while" << end.left << "bytes were on their way";
+    return end;
+}
+
+void TermiosPort::closeDevice()
+{
+    release();
 }
 
 bool TermiosPort::deviceMissing() const
@@ -440,6 +533,7 @@ void TermiosPort::release()
     m_lock.release();
     m_queue.clear();
     m_sent = 0;
+    m_lineFreeAt = 0;
     qCDebug(lcSerial) << m_location << "closed, its line put back";
 }
 

@@ -5,7 +5,9 @@
 #include "serial/portmap.h"
 
 #include <memory>
+#include <optional>
 #include <QByteArray>
+#include <QElapsedTimer>
 #include <sys/types.h>
 #include <termios.h>
 
@@ -38,14 +40,26 @@ protected:
     void openDevice(int port, const LineSettings& settings) override;
     void applyDeviceSettings(const LineSettings& settings) override;
     void writeDevice(const QByteArray& bytes) override;
-    void closeDevice(bool drain) override;
+    Drained drainDevice(bool toDisplay) override;
+    void closeDevice() override;
     bool deviceMissing() const override;
+    qint64 unsentBytes() const override;
 
 private:
     PortFailure failure(PortFailure::Kind kind) const;
     void configure(const LineSettings& settings);
-    // Writes what waits as the line takes it, until none is left or the deadline passes.
-    void sendWithin(const QDeadlineTimer& deadline);
+    // The one wait for bytes written: they are written as the device becomes writable, until
+    // none is left to go (toDisplay: and their line time is over), the deadline passes, the drain
+    // watch says stop, or the device goes.
+    Drained waitOut(bool toDisplay, const QDeadlineTimer& deadline);
+    // What the driver still holds; empty when the device cannot say, as one unplugged.
+    std::optional<qint64> driverQueue() const;
+    // Bytes not gone yet; toDisplay counts those the line clock says are still on their way.
+    std::optional<qint64> unsent(bool toDisplay) const;
+    // Milliseconds until the last byte handed to the driver has had its time on the line, and
+    // the bytes that takes.
+    double lineBusyMs() const;
+    qint64 onLineBytes() const;
     // Writes what the driver takes now; false when the device has gone.
     bool writeQueued();
     void onWritable();
@@ -65,6 +79,10 @@ private:
     QByteArray m_queue; // written by the utility, not yet taken by the driver
     qsizetype m_sent = 0;
     std::unique_ptr<QSocketNotifier> m_writable;
+    // The line clock: when the bytes handed to the driver will all have been on the wire,
+    // in milliseconds of m_clock. A UART's own buffer and a pseudo-terminal report none of them.
+    QElapsedTimer m_clock;
+    double m_lineFreeAt = 0;
 };
 
 // Makes the application's port; each port number opens the device the map names.

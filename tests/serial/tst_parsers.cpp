@@ -4,9 +4,12 @@
 #include "serial/lockfile.h"
 #include "serial/portlist.h"
 
+#include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QProcess>
 #include <QTemporaryDir>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <QTest>
@@ -139,6 +142,11 @@ private slots:
         QTest::newRow("an ended owner") << "    " + dead + "\n" << int(H::Dead);
         QTest::newRow("names no process") << QByteArray("locked\n") << int(H::Unknown);
         QTest::newRow("empty") << QByteArray() << int(H::Unknown);
+        // Anything but a small file is nobody's lock: read or taken, it would block or mislead.
+        QTest::newRow("a FIFO") << QByteArray("%fifo") << int(H::NotAFile);
+        QTest::newRow("a link to a live one") << "%link" + live << int(H::NotAFile);
+        QTest::newRow("a folder") << QByteArray("%dir") << int(H::NotAFile);
+        QTest::newRow("too large") << live + QByteArray(4096, ' ') << int(H::NotAFile);
     }
 
     // A live owner keeps the device, whatever form the file takes; an ended one's is taken over.
@@ -149,9 +157,24 @@ private slots:
         QTemporaryDir dir;
         const QByteArray path = QFile::encodeName(dir.filePath(QStringLiteral("LCK..ttyX")));
         QFile file(QFile::decodeName(path));
-        QVERIFY(file.open(QIODevice::WriteOnly) && file.write(content) == content.size());
+        if (content == "%fifo")
+            QCOMPARE(::mkfifo(path.constData(), 0644), 0);
+        else if (content == "%dir")
+            QVERIFY(QDir().mkdir(file.fileName()));
+        else if (content.startsWith("%link")) {
+            QFile target(dir.filePath(QStringLiteral("held")));
+            QVERIFY(target.open(QIODevice::WriteOnly) && target.write(content.mid(5)) > 0);
+            QVERIFY(QFile::link(target.fileName(), file.fileName()));
+        } else
+            QVERIFY(file.open(QIODevice::WriteOnly) && file.write(content) == content.size());
         file.close();
         QCOMPARE(int(LockFile::holderOf(path).state), state);
+        if (state == LockFile::Holder::NotAFile) { // left where it is, for its owner to remove
+            LockFile lock;
+            QCOMPARE(int(lock.take(path).state), state);
+            QVERIFY(!lock.held() && QFileInfo(file.fileName()).exists());
+            return;
+        }
         LockFile lock;
         lock.take(path);
         QCOMPARE(lock.held(), state == LockFile::Holder::Dead);

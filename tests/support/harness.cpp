@@ -26,7 +26,7 @@ protected:
     }
     void applyDeviceSettings(const LineSettings&) override {}
     void writeDevice(const QByteArray& bytes) override { m_log << bytes; }
-    void closeDevice(bool) override {}
+    void closeDevice() override {}
 
 private:
     QList<QByteArray>& m_log;
