@@ -142,6 +142,46 @@ QString helpText(const QString& program, const QString& description,
     return parser.helpText().replace(usage, QStringLiteral("Usage: ") + program);
 }
 
+QString roffText(const QString& text)
+{
+    QString out = text;
+    out.replace(u'\\', QStringLiteral("\\e")).replace(u'-', QStringLiteral("\\-"));
+    if (out.startsWith(u'.') || out.startsWith(u'\''))
+        out.prepend(QStringLiteral("\\&"));
+    return out;
+}
+
+QString roffUsage(const QString& usage)
+{
+    static const QRegularExpression word(QStringLiteral("[A-Za-z][A-Za-z-]*"));
+    QString out;
+    qsizetype at = 0;
+    for (const QRegularExpressionMatch& m : word.globalMatch(usage)) {
+        out += roffText(usage.mid(at, m.capturedStart() - at));
+        const QString w = m.captured();
+        out += (w == w.toUpper() ? QStringLiteral("\\fI") : QStringLiteral("\\fB")) + roffText(w) +
+               QStringLiteral("\\fR");
+        at = m.capturedEnd();
+    }
+    return out + roffText(usage.mid(at));
+}
+
+QString manualOptions(std::span<const OptionDef> defs)
+{
+    QString out = QStringLiteral(".SH OPTIONS\n");
+    for (const OptionDef& d : defs) {
+        if (d.description.isEmpty())
+            continue;
+        QStringList names;
+        for (const QString& n : d.names)
+            names << (n.size() == 1 ? QStringLiteral("-") : QStringLiteral("--")) + n;
+        const QString value = d.valueName.isEmpty() ? QString() : u' ' + d.valueName;
+        out += QStringLiteral(".TP\n") + roffUsage(names.join(QStringLiteral(", ")) + value) +
+               u'\n' + roffText(d.description) + u'\n';
+    }
+    return out;
+}
+
 QList<QByteArray> rawArguments(int argc, char** argv)
 {
     QList<QByteArray> args;

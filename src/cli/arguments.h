@@ -53,6 +53,13 @@ QString helpText(const QString& program, const QString& description,
                  std::span<const OptionDef> defs, const QString& positionalName = {},
                  const QString& positionalHelp = {}, const QString& positionalSyntax = {});
 
+// The same options as a manual page's OPTIONS section, so the page and the help say one thing.
+QString manualOptions(std::span<const OptionDef> defs);
+// Text as a manual page's source takes it: backslashes, dashes and line-leading dots escaped.
+QString roffText(const QString& text);
+// A usage such as "rescue [BAUD FRAMING]": the words to type bold, the values italic.
+QString roffUsage(const QString& usage);
+
 // argv without the program name, byte for byte.
 QList<QByteArray> rawArguments(int argc, char** argv);
 

@@ -1,5 +1,8 @@
 #include "ctl/actions.h"
 
+#include "cli/arguments.h"
+#include "ctl/text.h"
+
 #include "demo/democommands.h"
 #include "display/charset.h"
 #include "display/displaysettings.h"
@@ -235,19 +238,21 @@ bool buildClear(Build& b)
 
 // Its name on the display, whichever emulation and line it is on: plain text from the start of
 // the line the cursor is on, filling both lines, so each reads on its own whichever is upper.
+// Names are the system's, any bytes at all: shown as the tool's own stderr shows them, so no
+// control byte of a name reaches the display as a command.
 QList<QByteArray> identifyWrites(const DeviceInfo& d)
 {
-    QByteArray shortName = d.device.startsWith("/dev/") ? d.device.mid(5) : d.device;
-    QByteArray first =
-        d.comNumber ? "COM" + QByteArray::number(d.comNumber) + ' ' + shortName : shortName;
-    QByteArray second = d.device;
+    const QByteArray shortName = d.device.startsWith("/dev/") ? d.device.mid(5) : d.device;
+    QString first = printable(shortName);
+    if (d.comNumber)
+        first.prepend(QStringLiteral("COM%1 ").arg(d.comNumber));
+    QString second = printable(d.device);
     if (!d.stableName.isEmpty()) {
-        QString id = d.stableName.section(u'/', -1);
-        id.remove(QRegularExpression(QStringLiteral("^usb-|-if[0-9]+(-port[0-9]+)?$")));
-        second = toDisplayBytes(id);
+        second = printable(d.stableName.section(u'/', -1));
+        second.remove(QRegularExpression(QStringLiteral("^usb-|-if[0-9]+(-port[0-9]+)?$")));
     }
     const auto cell = [](const QByteArray& text) { return text.right(20).leftJustified(20, ' '); };
-    return {"\r" + cell(first.left(20)) + cell(second)};
+    return {"\r" + cell(toDisplayBytes(first).left(20)) + cell(toDisplayBytes(second))};
 }
 
 bool buildIdentify(Build& b)
@@ -261,33 +266,52 @@ struct Verb {
     int minArgs;
     int maxArgs;
     const char* usage;
-    const char* help; // "%1": the names it takes
+    // For --help and the manual page alike. {names}: the names it takes; {first} and {last}: the
+    // display's slowest and fastest rates; {framings}: its framings.
+    const char* help;
     bool (*build)(Build&);
     QStringList (*names)();
 };
 
 // clang-format off
 const Verb kVerbs[] = {
-    {"emulation", 1, 1, "emulation NAME", "%1", buildEmulation, emulationNames},
-    {"reset", 0, 0, "reset", "the display's settings to their defaults", buildReset, nullptr},
+    {"emulation", 1, 1, "emulation NAME", "{names}.", buildEmulation, emulationNames},
+    {"reset", 0, 0, "reset", "The display's settings to their defaults.", buildReset, nullptr},
     {"display-line", 2, 2, "display-line BAUD FRAMING",
-     "the display's own line: BAUD %2 to %3, FRAMING %4; later actions go out at that line, as "
-     "the display has switched", buildDisplayLine, rateNames},
-    {"charset", 1, 1, "charset NAME|CODE", "%1, or the code, 30 to 3F", buildCharset, charsetNames},
-    {"upper", 1, 1, "upper TEXT", "store the upper demonstration line", buildStore, nullptr},
-    {"lower", 1, 1, "lower TEXT", "store the lower demonstration line", buildStore, nullptr},
-    {"show", 0, 0, "show", "show the demonstration lines", buildShow, nullptr},
-    {"clear-upper", 0, 0, "clear-upper", "clear the stored upper line", buildClearLine, nullptr},
-    {"clear-lower", 0, 0, "clear-lower", "clear the stored lower line", buildClearLine, nullptr},
-    {"type", 1, 1, "type TEXT", "type TEXT as in the interactive window; \\r is Enter, \\b "
-     "Backspace", buildType, nullptr},
-    {"clear", 0, 0, "clear", "the clear sequence of the last emulation chosen, then CR",
-     buildClear, nullptr},
+     "The display's own line: BAUD from {first} to {last}, FRAMING {framings}; both commands, "
+     "the rate first. The display switches at once, so the PC side follows for the later actions "
+     "of the run, and says so.", buildDisplayLine, rateNames},
+    {"charset", 1, 1, "charset NAME|CODE", "{names}; or the code, 30 to 3F.", buildCharset,
+     charsetNames},
+    {"upper", 1, 1, "upper TEXT",
+     "Store the upper demonstration line; an empty text stores nothing.", buildStore, nullptr},
+    {"lower", 1, 1, "lower TEXT",
+     "Store the lower demonstration line; an empty text stores nothing.", buildStore, nullptr},
+    {"show", 0, 0, "show", "Show the demonstration lines.", buildShow, nullptr},
+    {"clear-upper", 0, 0, "clear-upper", "Clear the stored upper demonstration line.",
+     buildClearLine, nullptr},
+    {"clear-lower", 0, 0, "clear-lower", "Clear the stored lower demonstration line.",
+     buildClearLine, nullptr},
+    {"type", 1, 1, "type TEXT",
+     "The bytes the interactive window sends for TEXT typed key by key, one write a key; \\r is "
+     "Enter and \\b Backspace.", buildType, nullptr},
+    {"clear", 0, 0, "clear",
+     "The clear sequence of the last emulation chosen in the run (form feed before any), then "
+     "CR.", buildClear, nullptr},
     {"rescue", 0, 2, "rescue [BAUD FRAMING]",
-     "bring a display whose line is unknown to BAUD FRAMING (9600 N,8,1): the display-line "
-     "commands at every line it could be on, then at that line", buildRescue, rateNames},
-    {"identify", 0, 0, "identify", "write on the display which device and COM number it is",
-     buildIdentify, nullptr},
+     "Bring a display whose line nobody knows to BAUD FRAMING (9600 N,8,1 when none is given): at "
+     "each of the eight rates and six framings the display could be on, the PC side is set there, "
+     "the two display-line commands for the target are sent and their line time waited; then "
+     "they are sent once more at the target, where the PC side stays. Lines the device refuses (a "
+     "pseudo-terminal takes only 8 data bits without parity) are skipped and named. About 5 "
+     "seconds on a real port, nearly all at the slow rates. The stored demonstration lines and "
+     "the emulation are kept; the garbage the sweep put on the screen stays until the next show "
+     "or clear. It runs only on the devices named with --device: the same sweep prints garbage "
+     "on a receipt printer.", buildRescue, rateNames},
+    {"identify", 0, 0, "identify",
+     "Write on the display, as plain text whatever its emulation, which device it is: its COM "
+     "number in vq3360 and its name on one line, its stable name on the other. The stored "
+     "demonstration lines are kept.", buildIdentify, nullptr},
 };
 // clang-format on
 
@@ -298,13 +322,28 @@ const Verb* findVerb(const QString& name)
     return it == std::end(kVerbs) ? nullptr : &*it;
 }
 
-// A command-line argument as text: UTF-8 where it is, each byte a Latin-1 character otherwise.
-QString textOf(const QByteArray& bytes)
+// A verb's help with its names filled in.
+QString verbHelp(const Verb& v)
 {
-    const QString utf8 = QString::fromUtf8(bytes);
-    if (utf8.contains(QChar::ReplacementCharacter) && !bytes.contains("\xEF\xBF\xBD"))
-        return QString::fromLatin1(bytes);
-    return utf8;
+    const auto either = [](const QStringList& names) {
+        return listed(names, QStringLiteral(", "), QStringLiteral(" or "));
+    };
+    QString help = QString::fromLatin1(v.help);
+    if (v.names)
+        help.replace(QStringLiteral("{names}"), either(v.names()));
+    return help.replace(QStringLiteral("{first}"), rateNames().constFirst())
+        .replace(QStringLiteral("{last}"), rateNames().constLast())
+        .replace(QStringLiteral("{framings}"),
+                 listed(framingNames(), QStringLiteral(" "), QStringLiteral(" or ")));
+}
+
+const QString& textNotes()
+{
+    static const QString notes = QStringLiteral(
+        "Names take any case; dots, spaces, dashes and slashes may be left out. In a TEXT, \\r "
+        "is CR, \\n LF, \\t a tab, \\b Backspace, \\e ESC, \\xHH any byte and \\\\ a "
+        "backslash; any other character goes out as its Latin-1 byte, or ? beyond Latin-1.");
+    return notes;
 }
 
 } // namespace
@@ -415,9 +454,14 @@ QString unescaped(const QString& text, QString* error)
             ++i;
             continue;
         }
-        bool ok = false;
-        const int byte = next == u'x' ? text.mid(i + 2, 2).toInt(&ok, 16) : 0;
-        if (!ok || text.mid(i + 2, 2).size() != 2) {
+        // Exactly two hex digits: no sign, no blank, as toInt would take.
+        const QString digits = text.mid(i + 2, 2);
+        bool ok = next == u'x' && digits.size() == 2 &&
+                  std::all_of(digits.begin(), digits.end(), [](QChar c) {
+                      return c.isDigit() || (c.toLower() >= u'a' && c.toLower() <= u'f');
+                  });
+        const int byte = ok ? digits.toInt(&ok, 16) : 0;
+        if (!ok) {
             *error = QStringLiteral("unknown escape %1 (write \\\\ for a backslash)")
                          .arg(text.mid(i, next == u'x' ? 4 : 2));
             return {};
@@ -445,38 +489,39 @@ QStringList namesFor(const QString& action)
 QString actionsHelp()
 {
     constexpr qsizetype kColumn = 23, kWidth = 79;
-    QString out = QStringLiteral("Actions, in the order given:\n");
-    for (const Verb& v : kVerbs) {
-        QString help = QString::fromLatin1(v.help);
-        if (v.names) {
-            const QStringList names = v.names();
-            help = help.arg(listed(names, QStringLiteral(", "), QStringLiteral(" or ")),
-                            names.constFirst(), names.constLast(),
-                            listed(framingNames(), QStringLiteral(" "), QStringLiteral(" or ")));
-        }
-        // Wrapped to the help's column.
-        QString line = QStringLiteral("  ") + QString::fromLatin1(v.usage);
-        line = line.size() < kColumn - 1 ? line.leftJustified(kColumn)
-                                         : line + u'\n' + QString(kColumn, u' ');
+    // Words filled to the width, each line after the first starting at `indent`.
+    const auto wrapped = [](QString line, const QString& text, qsizetype indent) {
         qsizetype column = line.size() - line.lastIndexOf(u'\n') - 1;
-        for (const QString& word : help.split(u' ')) {
-            if (column > kColumn && column + 1 + word.size() > kWidth) {
-                line += u'\n' + QString(kColumn, u' ');
-                column = kColumn;
-            } else if (column > kColumn) {
+        for (const QString& word : text.split(u' ')) {
+            if (column > indent && column + 1 + word.size() > kWidth) {
+                line += u'\n' + QString(indent, u' ');
+                column = indent;
+            } else if (column > indent) {
                 line += u' ';
                 ++column;
             }
             line += word;
             column += word.size();
         }
-        out += line + u'\n';
+        return line + u'\n';
+    };
+    QString out = QStringLiteral("Actions, in the order given:\n");
+    for (const Verb& v : kVerbs) {
+        QString line = QStringLiteral("  ") + QString::fromLatin1(v.usage);
+        line = line.size() < kColumn - 1 ? line.leftJustified(kColumn)
+                                         : line + u'\n' + QString(kColumn, u' ');
+        out += wrapped(line, verbHelp(v), kColumn);
     }
-    return out +
-           QStringLiteral(
-               "Names take any case; dots, spaces, dashes and slashes may be left out.\n"
-               "In a TEXT, \\r is CR, \\n LF, \\t a tab, \\b Backspace, \\e ESC, \\xHH any byte "
-               "and \\\\ a\nbackslash; a character beyond Latin-1 goes out as ?.\n");
+    return out + wrapped({}, textNotes(), 0);
+}
+
+QString actionsManual()
+{
+    QString out = QStringLiteral(".SH ACTIONS\n") + cli::roffText(textNotes()) + u'\n';
+    for (const Verb& v : kVerbs)
+        out += QStringLiteral(".TP\n") + cli::roffUsage(QString::fromLatin1(v.usage)) + u'\n' +
+               cli::roffText(verbHelp(v)) + u'\n';
+    return out;
 }
 
 QString hexBytes(const QList<QByteArray>& writes)

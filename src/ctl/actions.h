@@ -81,6 +81,8 @@ QStringList actionNames();
 
 // One line per action and the names each accepts, for --help.
 QString actionsHelp();
+// The same as the manual page's ACTIONS section.
+QString actionsManual();
 
 QString hexBytes(const QList<QByteArray>& writes);
 

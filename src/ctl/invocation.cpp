@@ -13,33 +13,42 @@ namespace {
 const std::vector<cli::OptionDef>& options()
 {
     static const std::vector<cli::OptionDef> defs{
+        {{QStringLiteral("device")},
+         QStringLiteral("DEVICE"),
+         QStringLiteral("A display's serial device, taken byte for byte; repeat it for more "
+                        "displays.")},
+        {{QStringLiteral("line")},
+         QStringLiteral("SETTINGS"),
+         QStringLiteral("The PC side's line, as vq3360 writes it: baud rate, parity letter, data "
+                        "bits and stop bits, such as %1 (the default).")
+             .arg(LineSettings{}.toString())},
+        {{QStringLiteral("profile")},
+         QStringLiteral("FILE"),
+         QStringLiteral("Read actions from FILE (- for stdin) before those given on the command "
+                        "line: one action a line, written as here, a text to the end of its line; "
+                        "\"line SETTINGS\" sets the line; # starts a comment line.")},
+        {{QStringLiteral("dry-run")},
+         {},
+         QStringLiteral("Print each action and its bytes in hex; open nothing.")},
+        {{QStringLiteral("json")},
+         {},
+         QStringLiteral("Report one JSON object a line on stdout: an action with its bytes, a "
+                        "line change, the lines a rescue skipped, a device's outcome (\"ok\", the "
+                        "actions sent, \"error\" with the words of stderr), a refused command "
+                        "line.")},
+        {{QStringLiteral("list-ports")},
+         {},
+         QStringLiteral("List the serial ports of the system, each with its COM number in vq3360 "
+                        "and the --device argument that names it (by its stable name where it has "
+                        "one), and exit; with --json one object a port.")},
         {{QStringLiteral("h"), QStringLiteral("help")},
          {},
-         QStringLiteral("Show this help and exit.")},
+         QStringLiteral("Show the actions and options and exit.")},
         {{QStringLiteral("v"), QStringLiteral("version")},
          {},
          QStringLiteral("Show the version and exit.")},
-        {{QStringLiteral("device")},
-         QStringLiteral("DEVICE"),
-         QStringLiteral("A display's serial device; repeat it for more displays.")},
-        {{QStringLiteral("line")},
-         QStringLiteral("SETTINGS"),
-         QStringLiteral("The PC side's line, as the utility's settings string (default "
-                        "9600,n,8,1).")},
-        {{QStringLiteral("profile")},
-         QStringLiteral("FILE"),
-         QStringLiteral("Read actions from FILE (- for stdin) before those given here: one action "
-                        "a line, as written here, a text to the end of its line; \"line SETTINGS\" "
-                        "for the line; # starts a comment line.")},
-        {{QStringLiteral("dry-run")},
-         {},
-         QStringLiteral("Print each action and its bytes; open nothing.")},
-        {{QStringLiteral("json")}, {}, QStringLiteral("Report one JSON object a line.")},
-        {{QStringLiteral("list-ports")},
-         {},
-         QStringLiteral("List the serial ports of this system, each with the --device argument "
-                        "that names it, and exit.")},
         {{QStringLiteral("complete")}, QStringLiteral("WHAT"), {}}, // for the shell's completion
+        {{QStringLiteral("manual")}, {}, {}}, // the manual page's sections, when it is built
     };
     return defs;
 }
@@ -55,10 +64,12 @@ Invocation parseInvocation(const QList<QByteArray>& raw, int fifoWaitMs)
     const auto asked = [&](const char* name) { return args.isSet(QLatin1String(name)); };
     if (!run.error.isEmpty())
         return run;
-    if (asked("help") || asked("version") || asked("list-ports") || asked("complete")) {
+    if (asked("help") || asked("version") || asked("list-ports") || asked("complete") ||
+        asked("manual")) {
         run.what = asked("help")         ? Invocation::Help
                    : asked("version")    ? Invocation::Version
                    : asked("list-ports") ? Invocation::ListPorts
+                   : asked("manual")     ? Invocation::Manual
                                          : Invocation::Complete;
         run.complete = args.value(QStringLiteral("complete"));
         return run;
@@ -110,6 +121,11 @@ QString helpText()
             actionsHelp(),
         options(), QStringLiteral("ACTION"),
         QStringLiteral("An action and its arguments; see above."), QStringLiteral("[ACTION...]"));
+}
+
+QString manualSections()
+{
+    return actionsManual() + cli::manualOptions(options());
 }
 
 QStringList completions(const QString& what)

@@ -13,7 +13,7 @@ namespace vq::ctl {
 // What vq3360ctl was asked to do, read from its command line (and its profile) in one go,
 // before anything is opened.
 struct Invocation {
-    enum What { Run, DryRun, Help, Version, ListPorts, Complete } what = Run;
+    enum What { Run, DryRun, Help, Version, ListPorts, Complete, Manual } what = Run;
     bool json = false;
     Plan plan;
     LineSettings line;
@@ -27,6 +27,8 @@ struct Invocation {
 Invocation parseInvocation(const QList<QByteArray>& args, int fifoWaitMs = 10000);
 
 QString helpText();
+// The manual page's ACTIONS and OPTIONS, from what the help is made of.
+QString manualSections();
 
 // The words a shell may complete an argument with: "actions", "devices", "framings", or an
 // action's name for the names it takes.

@@ -31,6 +31,9 @@ int main(int argc, char** argv)
     case ctl::Invocation::Help:
         report.raw(ctl::helpText().toUtf8());
         return 0;
+    case ctl::Invocation::Manual:
+        report.raw(ctl::manualSections().toUtf8());
+        return 0;
     case ctl::Invocation::Version:
         report.raw(QByteArray("vq3360ctl ") + VQ_VERSION + '\n');
         return 0;

@@ -20,7 +20,8 @@ QString systemError(int error)
     return QString::fromLocal8Bit(std::strerror(error));
 }
 
-// The whole file, or why not. A pipe gives what it has until its writer closes it.
+// The whole file, or why not. A pipe gives what it has until its writer closes it, as long as
+// the writer does not fall silent for waitMs.
 QByteArray readAll(int fd, bool stream, int waitMs, const QString& shown, QString* error)
 {
     QByteArray data;
@@ -29,11 +30,14 @@ QByteArray readAll(int fd, bool stream, int waitMs, const QString& shown, QStrin
     while (true) {
         if (stream) {
             pollfd p{fd, POLLIN, 0};
-            const int ready = ::poll(&p, 1, anything ? -1 : waitMs);
+            const int ready = ::poll(&p, 1, waitMs);
             if (ready < 0 && errno == EINTR)
                 continue;
             if (ready == 0) {
-                *error = QStringLiteral("%1: nothing to read within %2 s: no program writes to it")
+                *error = (anything ? QStringLiteral("%1: nothing more to read within %2 s, and "
+                                                    "not ended: its writer has stopped")
+                                   : QStringLiteral("%1: nothing to read within %2 s: no program "
+                                                    "writes to it"))
                              .arg(shown)
                              .arg(waitMs / 1000);
                 return {};
@@ -57,14 +61,6 @@ QByteArray readAll(int fd, bool stream, int waitMs, const QString& shown, QStrin
         }
         data.append(buffer, n);
     }
-}
-
-QString lineText(const QByteArray& bytes)
-{
-    const QString utf8 = QString::fromUtf8(bytes);
-    if (utf8.contains(QChar::ReplacementCharacter) && !bytes.contains("\xEF\xBF\xBD"))
-        return QString::fromLatin1(bytes);
-    return utf8;
 }
 
 } // namespace
@@ -101,7 +97,7 @@ Profile readProfile(const QByteArray& name, Planner& planner, int waitMs)
     if (S_ISDIR(st.st_mode))
         profile.error = QStringLiteral("%1: is a directory").arg(shown);
     else
-        data = readAll(fd, stream && name != "-", waitMs, shown, &profile.error);
+        data = readAll(fd, stream, waitMs, shown, &profile.error);
     if (fd != 0)
         ::close(fd);
     if (!profile.error.isEmpty())
@@ -119,7 +115,7 @@ Profile readProfile(const QByteArray& name, Planner& planner, int waitMs)
         QByteArray bytes = lines[i];
         if (bytes.endsWith('\r'))
             bytes.chop(1);
-        const QString text = lineText(bytes);
+        const QString text = textOf(bytes);
         const QString where = QStringLiteral("%1:%2: ").arg(shown).arg(i + 1);
         const QString head = text.trimmed();
         if (head.isEmpty() || head.startsWith(u'#'))

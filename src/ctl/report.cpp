@@ -15,16 +15,6 @@ void put(std::FILE* stream, const QByteArray& text)
     std::fflush(stream);
 }
 
-QString escapedChar(uint c)
-{
-    return QStringLiteral("\\x%1").arg(c, 2, 16, QLatin1Char('0'));
-}
-
-bool isControl(uint c)
-{
-    return c < 0x20 || (c >= 0x7F && c < 0xA0);
-}
-
 QJsonObject actionJson(const Action& action, const QList<QByteArray>& writes)
 {
     QJsonObject json{{QStringLiteral("action"), action.words.constFirst()},
@@ -43,28 +33,6 @@ QJsonObject actionJson(const Action& action, const QList<QByteArray>& writes)
 }
 
 } // namespace
-
-QString printable(const QString& text)
-{
-    QString out;
-    for (const uint c : text.toUcs4())
-        out += isControl(c) ? escapedChar(c)
-                            : QString::fromUcs4(reinterpret_cast<const char32_t*>(&c), 1);
-    return out;
-}
-
-QString printable(const QByteArray& bytes)
-{
-    const QString utf8 = QString::fromUtf8(bytes);
-    if (!utf8.contains(QChar::ReplacementCharacter) || bytes.contains("\xEF\xBF\xBD"))
-        return printable(utf8);
-    QString out;
-    for (const char b : bytes) {
-        const uchar c = uchar(b);
-        out += c >= 0x80 || isControl(c) ? escapedChar(c) : QString(QChar(c));
-    }
-    return out;
-}
 
 QString counted(qsizetype n, const char* what)
 {
@@ -171,7 +139,13 @@ QString failureWords(const CommError& error, const QByteArray& device)
                    "another program still has it open; the mode clears when that "
                    "program closes it (fuser -v %2 names it), or when root opens it once")
             .arg(QString::number(f.holder), dev);
+    case PortFailure::NotALockFile:
+        return QStringLiteral("%1 is not a lock file: remove it").arg(printable(f.lockFile));
     case PortFailure::AccessDenied:
+        if (f.group.isEmpty())
+            return QStringLiteral("Permission denied; only %1 may write to it: give it to a group "
+                                  "you are in with a udev rule, or run as %1")
+                .arg(f.owner);
         return QStringLiteral("Permission denied; join the %1 group (sudo usermod -aG %1 "
                               "$USER), then log in again")
             .arg(f.group);

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "ctl/actions.h"
+#include "ctl/text.h"
 #include "serial/commerror.h"
 
 #include <QJsonObject>
@@ -31,10 +32,6 @@ private:
 
     bool m_json;
 };
-
-// Text as a terminal may show it: control characters, and bytes that are not text, as \xHH.
-QString printable(const QString& text);
-QString printable(const QByteArray& bytes);
 
 // What happened to the device, as a command-line tool says it, after the device's name.
 QString failureWords(const CommError& error, const QByteArray& device);

@@ -2,13 +2,15 @@
 // actions and their bytes, and the errors that stop a run before anything is opened.
 #include "app/commandline.h"
 #include "ctl/invocation.h"
-#include "ctl/lineclock.h"
 
 #include <QFile>
+#include <QRegularExpression>
+#include <QScopeGuard>
 #include <QTemporaryDir>
 #include <QTest>
 #include <sys/stat.h>
 #include <thread>
+#include <unistd.h>
 
 using namespace vq;
 
@@ -104,6 +106,8 @@ private slots:
         row("texts with escapes", {"type", "a\\rb\\x7F\\\\"},
             "type a\\rb\\x7F\\\\: 61 0D 62 7F 5C");
         row("an unknown escape", {"upper", "C:\\qemu"}, "error: unknown escape \\q");
+        for (const char* bad : {"\\x 4", "\\x+4", "\\x-1"})
+            row(bad, {"type", bad}, QStringLiteral("error: unknown escape ") + bad);
         row("not UTF-8: Latin-1", {"upper", "caf\xe9"}, "upper café: 02 05 4C 31 63 61 66 E9 03");
         row("rescue takes its line", {"rescue", "19200", "E,7,1", "show"},
             "rescue 19200 E,7,1: 02 05 42 37 03 02 05 50 34 03 | " + show);
@@ -119,8 +123,10 @@ private slots:
             "20 22 71 22 20 27 72 27 20 3D 78 20 09 03",
             exact);
         row("profile in Latin-1 and UTF-8", {"%p", "show"},
-            "upper é: 02 05 4C 31 E9 03 | lower é: 02 05 4C 32 E9 03 | " + show,
-            "upper \xe9\nlower \xc3\xa9\n");
+            "upper é: 02 05 4C 31 E9 03 | lower é: 02 05 4C 32 E9 03 | upper ï¿½é: 02 05 4C 31 EF "
+            "BF BD E9 03 | " +
+                show,
+            "upper \xe9\nlower \xc3\xa9\nupper \xef\xbf\xbd\xe9\n");
         row("profile line, comments, blanks", {"%p"},
             "line=19200,n,8,1 emulation ADM787: 02 05 43 33 03 | " + show,
             "# lane 3\n\n  line 19200,n,8,1\nemulation ADM787\r\n\t# two\nshow\n");
@@ -128,6 +134,11 @@ private slots:
             "line 19200,n,8,1\n");
         row("profile from a FIFO", {"%p"}, show, "fifo:show\n");
         row("a FIFO nobody writes", {"%p"}, "error: no program writes to it", "fifo:");
+        row("stdin from a pipe nobody writes", {"%p"}, "error: no program writes to it", "stdin:");
+        row("stdin from a writer that stops", {"%p"}, "error: its writer has stopped",
+            "stdin:show\n");
+        row("help and manual whole", {"--help"},
+            "help: FRAMING N,8,1 N,7,1 E,8,1 E,7,1 O,8,1 or O,7,1");
         row("profile error names file and line", {"%p"}, "error: %p:3: unknown action 'shwo'",
             "show\n\nshwo\n");
         row("the INI form", {"%p"}, "error: %p:1: not a profile line",
@@ -152,9 +163,22 @@ private slots:
         QFETCH(QByteArray, profile);
         QFETCH(QString, expected);
         QTemporaryDir dir;
-        const QByteArray path = QFile::encodeName(dir.filePath(QStringLiteral("lane")));
+        QByteArray path = QFile::encodeName(dir.filePath(QStringLiteral("lane")));
         std::thread writer;
-        if (profile.startsWith("fifo:")) {
+        // stdin is a pipe whose writer stays, silent once its text is written.
+        int pipeEnds[2] = {-1, -1};
+        const int stdinWas = ::dup(0);
+        const auto restore = qScopeGuard([&] {
+            ::dup2(stdinWas, 0);
+            for (int fd : {stdinWas, pipeEnds[0], pipeEnds[1]})
+                ::close(fd);
+        });
+        if (profile.startsWith("stdin:")) {
+            QVERIFY(::pipe(pipeEnds) == 0 && ::dup2(pipeEnds[0], 0) == 0);
+            QCOMPARE(::write(pipeEnds[1], profile.constData() + 6, size_t(profile.size() - 6)),
+                     profile.size() - 6);
+            path = "-";
+        } else if (profile.startsWith("fifo:")) {
             QCOMPARE(::mkfifo(path.constData(), 0600), 0);
             if (profile.size() > 5)
                 writer = std::thread([&] {
@@ -172,6 +196,15 @@ private slots:
         if (writer.joinable())
             writer.join();
         expected.replace(QStringLiteral("%p"), QFile::decodeName(path));
+        if (expected.startsWith(QLatin1String("help: "))) {
+            // Said whole, with no warning of a name it could not fill in.
+            QTest::failOnWarning(QRegularExpression(QStringLiteral(".")));
+            QCOMPARE(run.what, ctl::Invocation::Help);
+            QVERIFY(!ctl::helpText().isEmpty());
+            QVERIFY2(ctl::manualSections().contains(expected.mid(6)),
+                     qPrintable(ctl::manualSections()));
+            return;
+        }
         if (expected.startsWith(QLatin1String("error: "))) {
             QVERIFY2(run.error.contains(expected.mid(7)), qPrintable(run.error));
             QVERIFY(run.plan.actions.isEmpty()); // nothing of a refused run is sent
@@ -189,43 +222,6 @@ private slots:
                                  ? QString()
                                  : QStringLiteral("line=%1 ").arg(run.line.toString());
         QCOMPARE(line + said.join(QStringLiteral(" | ")), expected);
-    }
-
-    void lineClock_data()
-    {
-        QTest::addColumn<qint64>("bytes");
-        QTest::addColumn<double>("readCost"); // milliseconds each look at the clock takes
-        QTest::addColumn<bool>("cutShort");
-        for (const double cost : {0.0, 0.7, 1.5, 2.0, 9.2})
-            QTest::addRow("10 bytes at 300, a look costs %g ms", cost)
-                << qint64(10) << cost << false;
-        QTest::newRow("cut short") << qint64(10) << 0.0 << true;
-        QTest::newRow("nothing sent") << qint64(0) << 0.0 << false;
-    }
-
-    // A run waits its bytes out at the line's speed, never less, never much more, and in short
-    // sleeps, however late the clock is read.
-    void lineClock()
-    {
-        QFETCH(qint64, bytes);
-        QFETCH(double, readCost);
-        QFETCH(bool, cutShort);
-        double t = 0;
-        QList<unsigned long> sleeps;
-        ctl::LineClock clock([&] { return std::exchange(t, t + readCost); },
-                             [&](unsigned long us) {
-                                 sleeps << us;
-                                 t += us / 1000.0;
-                             });
-        const double until = bytes ? bytes * 10 * 1000 / 300.0 + ctl::kSettleMs : 0;
-        if (bytes)
-            clock.sent(bytes, *LineSettings::parse(QStringLiteral("300,n,8,1")));
-        clock.waitOut([&] { return cutShort; });
-        for (const unsigned long us : sleeps)
-            QVERIFY2(us <= 10000, qPrintable(QString::number(us)));
-        QCOMPARE(sleeps.isEmpty(), cutShort || !bytes);
-        if (!cutShort)
-            QVERIFY2(t >= until && t < until + 10 + 2 * readCost, qPrintable(QString::number(t)));
     }
 };
 
