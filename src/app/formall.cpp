@@ -2,8 +2,8 @@
 
 #include "dialogs/formabout.h"
 #include "display/emulation.h"
-#include "serial/drain.h"
 #include "shared/appcontext.h"
+#include "shared/failureparts.h"
 #include "shared/guardedsend.h"
 
 #include <cstdio>
@@ -275,7 +275,7 @@ int Formall::press(int index)
 void Formall::showPortLost(qint64 dropped, bool atWrite)
 {
     if (!atWrite)
-        reportWriteFailure(m_ctx.boxes(), CommError(err::DeviceUnavailable, QString()));
+        reportWriteFailure(m_ctx.boxes(), CommError(PortFailure::DeviceGone));
     if (dropped > 0)
         m_ctx.boxes().standardOk(notSentText(dropped), kAppTitle);
 }

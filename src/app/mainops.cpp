@@ -1,6 +1,7 @@
 #include "app/mainops.h"
 
 #include "display/emulation.h"
+#include "shared/failuretext.h"
 #include "shared/frame.h"
 
 namespace vq {
@@ -63,7 +64,7 @@ StartupResult runStartup(CommPort& port, Module1& state)
                 result.probe[n - 1] = StatusText{QStringLiteral("Enable"), kBlue};
                 port.setPortOpen(false);
             } catch (const CommError& e) {
-                result.probe[n - 1] = StatusText{e.description(), kRed};
+                result.probe[n - 1] = StatusText{failureText(e), kRed};
             }
         }
         state.PortNumber = 1;
@@ -90,8 +91,8 @@ PressResult pressOpenClose(int index, CommPort& port, Boxes& boxes, QString& las
                 port.setPortOpen(true);
             result.openClose = StatusText{QStringLiteral("Open"), kBlue};
         } catch (const CommError& e) {
-            boxes.standardOk(QStringLiteral("Error!!") + e.description(), kAppTitle);
-            lastOpenError = e.description();
+            boxes.standardOk(QStringLiteral("Error!!") + failureText(e), kAppTitle);
+            lastOpenError = failureText(e);
             result.failure = e.number();
         }
     } else if (index == 1) {

@@ -1,5 +1,7 @@
 #include "app/pcsettings.h"
 
+#include "shared/failuretext.h"
+
 namespace vq {
 
 PcChoices loadPcSettings(const Module1& state)
@@ -28,7 +30,7 @@ std::optional<QString> applyPcSettings(const PcChoices& choices, Module1& state,
         port.setSettings(state.PortSettings);
         port.setCommPort(state.PortNumber);
     } catch (const CommError& e) {
-        return e.description();
+        return failureText(e);
     }
     return std::nullopt;
 }

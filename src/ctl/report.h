@@ -33,9 +33,6 @@ private:
     bool m_json;
 };
 
-// What happened to the device, as a command-line tool says it, after the device's name.
-QString failureWords(const CommError& error, const QByteArray& device);
-
 // "1 action", "3 actions".
 QString counted(qsizetype n, const char* what);
 

@@ -1,9 +1,10 @@
 #include "ctl/runner.h"
 
 #include "cli/termination.h"
-#include "serial/drain.h"
+#include "ctl/failurewords.h"
 #include "serial/portlist.h"
 #include "serial/termiosport.h"
+#include "shared/failureparts.h"
 
 #include <algorithm>
 #include <cstring>
@@ -149,7 +150,7 @@ private:
         const qint64 left = m_port.drain();
         m_dropped += left;
         if (!m_port.portOpen())
-            throw CommError(err::DeviceUnavailable, QString());
+            throw CommError(PortFailure::DeviceGone);
         if (left > 0)
             throw NotSent{};
     }

@@ -1,5 +1,6 @@
 #include "display/displaysettings.h"
 
+#include "shared/failuretext.h"
 #include "shared/frame.h"
 
 namespace vq {
@@ -38,9 +39,9 @@ bool applyDisplaySettings(CommPort& port, Boxes& boxes, const LineChoices& choic
 
 void reportDisplayFailure(Boxes& boxes, const CommError& error)
 {
-    if (error.number() == err::DeviceUnavailable)
-        boxes.ShowMessage(QStringLiteral("Device unavailable!"), box::Ok, QStringLiteral("Error"));
-    else if (error.number() == err::PortNotOpen)
+    if (error.kind() == PortFailure::DeviceGone)
+        boxes.ShowMessage(kDeviceUnavailable, box::Ok, QStringLiteral("Error"));
+    else if (error.kind() == PortFailure::NotOpen)
         boxes.ShowMessage(kComPortNotOpen + QString::number(error.number()), box::Ok,
                           QStringLiteral("Message"));
 }

@@ -23,25 +23,31 @@ inline constexpr int PortNotOpen = 8018;
 inline constexpr int NotSerialPort = 8020;
 } // namespace err
 
-// What went wrong with the device, apart from how it is said: the windows and vq3360ctl say
-// it each in their own words.
+// Every failure of the port, each with the error number it carries. Kinds may share a number; a
+// number alone stands for the first kind here that carries it. The words are the front ends'.
+// clang-format off
+#define VQ_PORT_FAILURES(X)                                                                        \
+    X(InvalidValue, err::InvalidPropertyValue)                                                     \
+    X(InvalidPort, err::InvalidPortNumber)    /* a number no device stands for */                  \
+    X(NoSuchDevice, err::InvalidPortNumber)   /* the path names nothing */                         \
+    X(NotSerial, err::NotSerialPort)          /* it names something that is no serial port */      \
+    X(InUse, err::PortInUse)                  /* another program holds it; holder where known */   \
+    X(LeftExclusive, err::PortInUse)          /* an ended program's exclusive mode, kept alive */  \
+    X(NotALockFile, err::PortInUse)           /* lockFile, where its lock goes, is something else */ \
+    X(AccessDenied, err::PermissionDenied)    /* group may write to it; without one, only owner */ \
+    X(OpenFailed, err::OpenFailed)            /* systemError says why */                           \
+    X(SettingsRefused, err::SettingsRefused)                                                       \
+    X(StillSending, err::SettingsRefused)     /* pending bytes would go out garbled */             \
+    X(AlreadyOpen, err::PortAlreadyOpen)                                                           \
+    X(NotOpen, err::PortNotOpen)                                                                   \
+    X(DeviceGone, err::DeviceUnavailable)
+// clang-format on
+
+// What went wrong with the device: the facts a front end words a failure from.
 struct PortFailure {
-    enum Kind {
-        InvalidValue,
-        InvalidPort,   // a number no device stands for
-        NoSuchDevice,  // the path names nothing
-        NotSerial,     // it names something that is no serial port
-        InUse,         // another program holds it; holder is its process id where known
-        LeftExclusive, // a program that ended left it in exclusive mode, another keeps it open
-        NotALockFile,  // lockFile, where its lock file goes, holds something else
-        AccessDenied,  // group is the one that may write to it; without one, only owner may
-        OpenFailed,    // systemError says why
-        SettingsRefused,
-        StillSending, // pending bytes would go out garbled at new settings
-        AlreadyOpen,
-        NotOpen,
-        DeviceGone,
-    };
+#define VQ_FAILURE_KIND(kind, number) kind,
+    enum Kind { VQ_PORT_FAILURES(VQ_FAILURE_KIND) };
+#undef VQ_FAILURE_KIND
     Kind kind = OpenFailed;
     int port = 0;
     QByteArray device; // as the port number maps it
@@ -56,24 +62,24 @@ struct PortFailure {
 };
 
 int errorNumber(PortFailure::Kind kind);
+PortFailure::Kind kindOf(int number);
+// As the log names it: "DeviceGone".
+const char* kindName(PortFailure::Kind kind);
 
-// A failing property access of the port: a number and a description shown verbatim, and what
-// lies behind them.
+// A failing property access of the port: its number, and the facts behind it.
 class CommError : public std::exception {
 public:
-    // A failure known only by its number, as a stand-in port reports one.
-    CommError(int number, QString description);
-    // Said in the utility's words.
     explicit CommError(const PortFailure& failure);
+    // Known by its kind alone, as a stand-in port or a caller that saw the device go has it.
+    explicit CommError(PortFailure::Kind kind);
+
     int number() const { return m_number; }
-    const QString& description() const { return m_description; }
+    PortFailure::Kind kind() const { return m_failure.kind; }
     const PortFailure& failure() const { return m_failure; }
-    const char* what() const noexcept override { return m_what.constData(); }
+    const char* what() const noexcept override { return kindName(m_failure.kind); }
 
 private:
     int m_number;
-    QString m_description;
-    QByteArray m_what;
     PortFailure m_failure;
 };
 

@@ -159,7 +159,7 @@ void TermiosPort::openDevice(int port, const LineSettings& settings)
         f.lockFile = lockPath;
         if (kind == PortFailure::AccessDenied)
             writers(m_location, f);
-        qCDebug(lcSerial) << m_location << "refused:" << CommError(f).description();
+        qCDebug(lcSerial) << m_location << "refused:" << kindName(kind) << error;
         return CommError(f);
     };
     if (m_location.isEmpty())

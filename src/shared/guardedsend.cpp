@@ -4,17 +4,11 @@
 
 namespace vq {
 
-QString writeFailureText(const CommError& error)
-{
-    if (error.number() == err::DeviceUnavailable)
-        return QStringLiteral("Device unavailable!");
-    return error.number() == err::PortNotOpen ? kPortNotOpen : error.description();
-}
-
 void reportWriteFailure(Boxes& boxes, const CommError& error)
 {
     boxes.ShowMessage(writeFailureText(error), box::Ok,
-                      error.number() == err::PortNotOpen ? kMessageTitle : QStringLiteral("Error"));
+                      error.kind() == PortFailure::NotOpen ? kMessageTitle
+                                                           : QStringLiteral("Error"));
 }
 
 bool portOpenOrRefuse(CommPort& port, Boxes& boxes, const QString& refusalText)

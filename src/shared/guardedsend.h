@@ -2,18 +2,14 @@
 
 #include "serial/commport.h"
 #include "shared/boxes.h"
+#include "shared/failuretext.h"
 
 #include <QByteArray>
 #include <QString>
 
 namespace vq {
 
-inline const QString kPortNotOpen = QStringLiteral("Port not open...,please open the port first");
 inline const QString kMessageTitle = QStringLiteral("message");
-
-// Why a write failed, in the operator's words: the device went away, the port closed
-// meanwhile, or whatever the port said.
-QString writeFailureText(const CommError& error);
 
 // Tells the operator, in a box, why a write failed.
 void reportWriteFailure(Boxes& boxes, const CommError& error);

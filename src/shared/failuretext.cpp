@@ -1,7 +1,8 @@
 // The utility's own words for what went wrong with a port: shown in its boxes and status rows.
-#include "serial/commerror.h"
+#include "shared/failuretext.h"
 
-#include <cstring>
+#include "shared/failureparts.h"
+
 #include <QFile>
 
 namespace vq {
@@ -23,16 +24,14 @@ QString refusedText(const PortFailure& f)
     const QString head =
         QStringLiteral("%1 refused the settings %2").arg(portLabel(f), f.settings.toString());
     if (f.settings.stopBits == StopBits::OneAndHalf)
-        return head + QStringLiteral(": this system has no 1.5 stop bits. Choose 1 or 2 stop "
-                                     "bits in Set.");
+        return head + QStringLiteral(": ") + refusalReason(f) +
+               QStringLiteral(". Choose 1 or 2 stop bits in Set.");
     if (f.pseudoTerminal)
-        return head + QStringLiteral(": a pseudo-terminal takes only 8 data bits without parity. "
-                                     "Choose 8 data bits and parity n in Set, or use a real "
-                                     "serial port.");
+        return head + QStringLiteral(": ") + refusalReason(f) +
+               QStringLiteral(". Choose 8 data bits and parity n in Set, or use a real serial "
+                              "port.");
     const QString why =
-        f.systemError
-            ? QStringLiteral(" (%1)").arg(QString::fromLocal8Bit(std::strerror(f.systemError)))
-            : QString();
+        f.systemError ? QStringLiteral(" (%1)").arg(systemErrorText(f.systemError)) : QString();
     return head + why + QStringLiteral(". Choose other settings in Set.");
 }
 
@@ -71,7 +70,7 @@ QString utilityText(const PortFailure& f)
     case PortFailure::OpenFailed:
         return QStringLiteral("%1 could not be opened (%2). Check the device, or choose another "
                               "port.")
-            .arg(portLabel(f), QString::fromLocal8Bit(std::strerror(f.systemError)));
+            .arg(portLabel(f), systemErrorText(f.systemError));
     case PortFailure::SettingsRefused:
         return refusedText(f);
     case PortFailure::StillSending:
@@ -88,75 +87,23 @@ QString utilityText(const PortFailure& f)
     return {};
 }
 
-PortFailure::Kind kindFor(int number)
-{
-    switch (number) {
-    case err::DeviceUnavailable:
-        return PortFailure::DeviceGone;
-    case err::PermissionDenied:
-        return PortFailure::AccessDenied;
-    case err::InvalidPropertyValue:
-        return PortFailure::InvalidValue;
-    case err::InvalidPortNumber:
-        return PortFailure::InvalidPort;
-    case err::PortAlreadyOpen:
-        return PortFailure::AlreadyOpen;
-    case err::PortInUse:
-        return PortFailure::InUse;
-    case err::SettingsRefused:
-        return PortFailure::SettingsRefused;
-    case err::PortNotOpen:
-        return PortFailure::NotOpen;
-    case err::NotSerialPort:
-        return PortFailure::NotSerial;
-    default:
-        return PortFailure::OpenFailed;
-    }
-}
-
 } // namespace
 
-int errorNumber(PortFailure::Kind kind)
+QString failureText(const CommError& error)
 {
-    switch (kind) {
-    case PortFailure::InvalidValue:
-        return err::InvalidPropertyValue;
-    case PortFailure::InvalidPort:
-    case PortFailure::NoSuchDevice:
-        return err::InvalidPortNumber;
-    case PortFailure::NotSerial:
-        return err::NotSerialPort;
-    case PortFailure::InUse:
-    case PortFailure::LeftExclusive:
-    case PortFailure::NotALockFile:
-        return err::PortInUse;
-    case PortFailure::AccessDenied:
-        return err::PermissionDenied;
-    case PortFailure::OpenFailed:
-        return err::OpenFailed;
-    case PortFailure::SettingsRefused:
-    case PortFailure::StillSending:
-        return err::SettingsRefused;
-    case PortFailure::AlreadyOpen:
-        return err::PortAlreadyOpen;
-    case PortFailure::NotOpen:
-        return err::PortNotOpen;
+    return utilityText(error.failure());
+}
+
+QString writeFailureText(const CommError& error)
+{
+    switch (error.kind()) {
     case PortFailure::DeviceGone:
-        return err::DeviceUnavailable;
+        return kDeviceUnavailable;
+    case PortFailure::NotOpen:
+        return kPortNotOpen;
+    default:
+        return failureText(error);
     }
-    return err::OpenFailed;
-}
-
-CommError::CommError(const PortFailure& failure)
-    : m_number(errorNumber(failure.kind)), m_description(utilityText(failure)),
-      m_what(m_description.toUtf8()), m_failure(failure)
-{
-}
-
-CommError::CommError(int number, QString description)
-    : m_number(number), m_description(std::move(description)), m_what(m_description.toUtf8())
-{
-    m_failure.kind = kindFor(number);
 }
 
 } // namespace vq
