@@ -149,7 +149,11 @@ private:
             throw CommError(err::DeviceUnavailable, QString());
         if (left > 0)
             throw NotSent{};
-        m_clock.waitOut(cutShort);
+        // Watched as the drain watches it: a device that goes away before its bytes have had
+        // their time on the line has not shown them.
+        m_clock.waitOut([this] { return cutShort() || m_port.deviceGone(); });
+        if (m_port.deviceGone())
+            throw CommError(err::DeviceUnavailable, QString());
     }
 
     const Plan& m_plan;
