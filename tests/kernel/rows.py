@@ -124,4 +124,74 @@ def framing(tier):
                     f"left these lines before their bytes' time (ms): {short}")
 
 
-BOOTS = {"wire": wire, "framing": framing}
+def names(tier):
+    """COM numbers and names from udev, with two UARTs and two adapters of different serial
+    numbers: the documented order, the stable names listed, each display getting its own bytes;
+    then an adapter unplugged and plugged back, while bytes wait and while its old node is held."""
+    boot = Boot(tier, "names")
+    vd = tier.exe("vq3360-virtual-display")
+    far = {}
+    for n, device in ((1, "ttyS1"), (2, "ttyS2")):
+        far[device] = boot.displays[device] = Display(vd, boot.share, f"display.{device}")
+        boot.line(f"serial,path={far[device].path}", n)
+    boot.args += ["-device", "qemu-xhci,id=xhci"]
+    adapters = {}
+    for n, serial in ((1, "VQA"), (2, "VQB")):
+        adapters[serial] = Adapter(boot, n, serial)
+        far[serial] = boot.displays[serial] = Display(vd, boot.share, f"display.{serial}")
+    boot.handlers.update(unplug=lambda serial: adapters[serial].unplug() or "",
+                         plug=lambda serial: adapters[serial].plug(
+                             f"serial,path={far[serial].path}") or "")
+    by_id = "/dev/serial/by-id/usb-QEMU_QEMU_USB_SERIAL_{}-if00-port0"
+    boot.run(f"""
+ask plug VQA >/dev/null && ask plug VQB >/dev/null
+/lib/systemd/systemd-udevd --daemon && udevadm trigger && udevadm settle
+step list-ctl $build/vq3360ctl --list-ports
+step list-app $build/vq3360 -platform offscreen --list-ports
+for device in /dev/ttyS1 /dev/ttyS2 {by_id.format("VQA")} {by_id.format("VQB")}; do
+    step "identify-${{device##*/}}" $build/vq3360ctl --device "$device" identify
+done
+# Unplugged during vq3360ctl's last wait: 200 characters at 300 baud take seven seconds.
+$build/vq3360ctl --device {by_id.format("VQA")} --line 300,n,8,1 upper "$(printf '%0200d' 0)" \
+    >/vq/last-wait.out 2>/vq/last-wait.err &
+sleep 2
+ask unplug VQA >/dev/null
+wait $!; echo $? >/vq/last-wait.rc
+# Plugged back while a program still holds its old node: another node, the same COM number.
+link={by_id.format("VQA")}
+while [ -e $link ]; do sleep 0.05; done
+ask plug VQA >/dev/null
+until [ -e $link ]; do sleep 0.05; done
+exec 5>$link
+ask unplug VQA >/dev/null
+while [ -e $link ]; do sleep 0.05; done
+ask plug VQA >/dev/null
+until [ -e $link ]; do sleep 0.05; done
+step replugged-list $build/vq3360ctl --list-ports
+step replugged-identify $build/vq3360ctl --device {by_id.format("VQA")} identify
+exec 5>&-
+""")
+    expected = [("COM1", "/dev/ttyS0"), ("COM2", "/dev/ttyS1"), ("COM3", "/dev/ttyS2"),
+                ("COM4", by_id.format("VQA")), ("COM5", by_id.format("VQB"))]
+    for step in ("list-ctl", "list-app"):
+        rc, out, err = boot.result(step)
+        listed = re.findall(r"(COM\d+)(?: in vq3360)?; (?:as --device |--com \d=)(\S+)", out)
+        tier.rows.check(f"{step}: COM1 onward in the documented order, by stable names",
+                        rc == 0 and listed == expected, f"exit {rc}, listed {listed}\n{out}{err}")
+    for (com, device), key in zip(expected[1:], ("ttyS1", "ttyS2", "VQA", "VQB")):
+        rc, out, err = boot.result(f"identify-{device.split('/')[-1]}")
+        seen = {m[1] for e in far[key].events() if (m := re.match(r"(COM\d+) ", e["line1"]))}
+        tier.rows.check(f"identify on {com} reaches its own display only",
+                        rc == 0 and seen == {com}, f"exit {rc} {err.strip()}: showed {seen}")
+    rc, out, err = boot.result("last-wait")
+    tier.rows.check("unplugged during vq3360ctl's last wait: the device fails (exit 1)",
+                    rc == 1 and "the device went away" in err, f"exit {rc}: {out}{err}")
+    rc, out, err = boot.result("replugged-list")
+    listed = re.findall(r"(COM\d+) in vq3360; as --device (\S+)", out)
+    nodes = re.findall(r"^(/dev/ttyUSB\d+)", out, re.M)
+    tier.rows.check("plugged back as another node, the adapter keeps its COM number",
+                    rc == 0 and sorted(listed) == expected and "/dev/ttyUSB0" not in nodes,
+                    f"exit {rc}, nodes {nodes}, listed {listed}\n{err}")
+
+
+BOOTS = {"wire": wire, "framing": framing, "names": names}
