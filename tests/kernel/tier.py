@@ -115,6 +115,62 @@ class Display:
         self.proc.wait()
 
 
+class PacedReader:
+    """The far end of a line as a display's receiver takes it: a byte a frame time at most, the
+    frame as the guest's driver last programmed it (QEMU's trace), and none while stopped."""
+
+    def __init__(self, boot, path):
+        self.boot, self.path = boot, path
+        self.got = bytearray()
+        self.stopped = False
+        self.frame = (9600, 10)  # baud, bits a byte
+        self.traced = 0
+
+    def start(self):
+        self.sock = socket.socket(socket.AF_UNIX)
+        self.sock.connect(self.path)
+        self.sock.setblocking(False)
+        threading.Thread(target=self.read, daemon=True).start()
+
+    def follow_trace(self):
+        if not os.path.exists(self.boot.trace):
+            return
+        with open(self.boot.trace, "rb") as f:
+            f.seek(self.traced)
+            text = f.read()
+        self.traced += len(text)
+        for m in re.finditer(rb"baudrate=(\d+) parity='(\w)' data=(\d) stop=(\d)", text):
+            self.frame = (int(m[1]), 1 + int(m[3]) + (m[2] != b"N") + int(m[4]))
+
+    def read(self):
+        credit, last = 0.0, time.monotonic()
+        while True:
+            self.follow_trace()
+            now = time.monotonic()
+            baud, bits = self.frame
+            # A receiver holds a FIFO's worth at most: no time saved up beyond it.
+            credit = 0.0 if self.stopped else min(credit + (now - last) * baud / bits, 16)
+            last = now
+            if credit >= 1:
+                try:
+                    data = self.sock.recv(int(credit))
+                    if not data:
+                        return
+                    self.got += data
+                    credit -= len(data)
+                except BlockingIOError:
+                    pass
+            time.sleep(max(bits / baud, 0.001))
+
+    def settle(self):
+        """Waits until nothing more arrives for a while; the bytes taken so far."""
+        while True:
+            before = len(self.got)
+            time.sleep(0.5)
+            if len(self.got) == before:
+                return before
+
+
 class Boot:
     """One guest: the host's root under a writable layer, a shared folder for the guest's script
     and results, and the serial lines the boot's rows need."""
@@ -130,6 +186,7 @@ class Boot:
         self.handlers = {"mark": self.mark, "up": lambda: ""}
         self.marks = {}
         self.displays = {}
+        self.started = []  # called once QEMU is up
         self.qmp = None
 
     def line(self, chardev, nth):
@@ -176,6 +233,8 @@ class Boot:
         killer.start()
         try:
             self.qmp = Qmp(qmp_path, qemu)
+            for call in self.started:
+                call()
             for raw in qemu.stdout:
                 text = raw.decode(errors="replace").rstrip("\r\n")
                 console.append(text)
@@ -199,13 +258,19 @@ class Boot:
             raise CannotBoot("\n".join(console[-5:]) or f"QEMU ended with status {qemu.returncode}")
         return "\n".join(console)
 
+    def file(self, name):
+        """A file the guest left on the shared folder; empty when it left none."""
+        try:
+            return open(os.path.join(self.share, name), errors="replace").read()
+        except OSError:
+            return ""
+
     def result(self, step):
         """A step's exit status, standard output and standard error."""
-        read = lambda ext: open(os.path.join(self.share, f"{step}.{ext}"), errors="replace").read()
-        try:
-            return int(read("rc")), read("out"), read("err")
-        except (OSError, ValueError):
-            return None, "", "the step did not run (see console.log)"
+        rc = self.file(f"{step}.rc").strip()
+        if not rc:
+            return None, "", f"the step did not end (see {self.work}/console.log)"
+        return int(rc), self.file(f"{step}.out"), self.file(f"{step}.err")
 
 
 class Tier:
