@@ -256,4 +256,40 @@ ask pace go {name} >/vq/{name}.held
                         f"{taken.get(name)} of {total}")
 
 
+def bench(tier, rounds=5):
+    """For scripts/bench.sh, not a test: vq3360ctl runs and rescue in the guest against the
+    paced reader, beside the line time of the bytes they send. Prints RESULT lines."""
+    boot = Boot(tier, "bench")
+    sock = os.path.join(boot.work, "line.sock")
+    boot.line(f"socket,path={sock},server=on,wait=off", 1)
+    reader = PacedReader(boot, sock)
+    boot.started.append(reader.start)
+    ctl = f"{tier.exe('vq3360ctl')} --device /dev/ttyS1"
+    run = f"emulation adm787 upper {'x' * 200} show"
+    figures = {  # name: arguments, line time in ms of what it sends
+        "paced9600": (f"--line 9600,n,8,1 {run}", 215 * 10 / 9600 * 1000),
+        "paced1200": (f"--line 1200,n,8,1 {run}", 215 * 10 / 1200 * 1000),
+        "rescue": ("rescue", 1000 * (10 * 10 / 9600 + sum(
+            10 * (1 + int(f[1]) + (f[0] != "N") + 1) / b for b in RATES for f in FRAMINGS))),
+        "start": ("--version", 0),
+    }
+    script = f"for round in $(seq {rounds}); do\n"
+    for name, (args, _) in figures.items():
+        script += (f"    t=$(date +%s%N); {ctl if name != 'start' else tier.exe('vq3360ctl')} "
+                   f"{args} >/dev/null 2>&1; echo {name} $((($(date +%s%N) - t) / 1000)) "
+                   f">>/vq/times\n")
+    boot.run(script + "done\n")
+    times = {}
+    for line in boot.file("times").splitlines():
+        name, us = line.split()
+        times.setdefault(name, []).append(int(us) / 1000)
+    start = sorted(times.get("start", [0]))[len(times.get("start", [0])) // 2]
+    for name, (_, floor) in figures.items():
+        got = sorted(times.get(name, []))
+        if name == "start" or not got:
+            continue
+        print(f"RESULT\t{name}\tms\t{got[len(got) // 2]:.1f}\t{got[0]:.1f}\t{got[-1]:.1f}"
+              f"\t{floor:.1f}\t{floor:.1f}\t{floor:.1f}\t{len(got)}\t{start:.1f}", flush=True)
+
+
 BOOTS = {"wire": wire, "framing": framing, "names": names, "paced": paced}

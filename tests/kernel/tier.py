@@ -8,7 +8,7 @@ oracle, or to a reader that takes bytes at the line's rate and can stop. QEMU's 
 the guest's driver programmed. Every boot has a time limit, and the guest powers off on any
 failure.
 
-usage: tier.py BUILD_DIR [BOOT...]
+usage: tier.py BUILD_DIR [BOOT...] | tier.py BUILD_DIR --bench
 Exit status 0 when every row passed, 1 when one failed, 77 when the tier cannot run here (said why).
 """
 import json
@@ -320,6 +320,9 @@ def main():
     tier.can_run()
     tier.make_initramfs()
     import rows
+    if sys.argv[2:] == ["--bench"]:
+        rows.bench(tier)
+        return 0
     chosen = sys.argv[2:] or list(rows.BOOTS)
     started = time.monotonic()
     for name in chosen:
