@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # deps.sh [PURPOSE...]: installs the Debian 12 packages the project needs for each PURPOSE (build,
-# run, xserver, test, package, bench; all of them when none is named). Does nothing when all are
-# there. VQ_WITH_CLANG=1 adds clang and libFuzzer for scripts/fuzz.sh.
+# run, xserver, test, package, bench, kernel; all of them when none is named). Does nothing when all
+# are there. VQ_WITH_CLANG=1 adds clang and libFuzzer for scripts/fuzz.sh.
 set -euo pipefail
 
 declare -A sets=(
@@ -22,10 +22,14 @@ declare -A sets=(
     [package]="dpkg-dev file lintian"
     # bench_startup watches the X server through libxcb.
     [bench]="libxcb1-dev"
+    # tests/kernel: a guest under software emulation, its initramfs made of static busybox, udev
+    # run in the guest from this machine's root, the tier's own script; and a Debian 6.1 kernel,
+    # unpacked into a cache (below), never installed.
+    [kernel]="qemu-system-x86 busybox-static udev python3"
 )
 
 purposes=("$@")
-[ ${#purposes[@]} -eq 0 ] && purposes=(build run xserver test package bench)
+[ ${#purposes[@]} -eq 0 ] && purposes=(build run xserver test package bench kernel)
 packages=()
 for purpose in "${purposes[@]}"; do
     [ -n "${sets[$purpose]+set}" ] || { echo "deps.sh: no purpose '$purpose'" >&2; exit 2; }
@@ -38,10 +42,53 @@ missing=()
 for p in "${packages[@]}"; do
     dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
 done
-[ ${#missing[@]} -eq 0 ] && exit 0
-
 sudo=""
 [ "$(id -u)" -ne 0 ] && sudo="sudo"
-echo "Installing: ${missing[*]}"
-$sudo apt-get update -qq
-DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
+if [ ${#missing[@]} -gt 0 ]; then
+    echo "Installing: ${missing[*]}"
+    $sudo apt-get update -qq
+    DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq --no-install-recommends \
+        "${missing[@]}" >/dev/null
+fi
+
+# The kernel tier's guest kernel: the newest linux-image-6.1.0-N-amd64-unsigned (N moves from
+# week to week), its image unpacked from the xz stream inside vmlinuz, which boots directly and
+# 4 s sooner under emulation than vmlinuz, and only the modules the guest loads. Kept until the
+# cache is removed; tests/kernel reads it from the same place.
+fetch_kernel() {
+    local cache=${VQ_KERNEL_CACHE:-${XDG_CACHE_HOME:-$HOME/.cache}/vq3360-kernel}
+    [ -s "$cache/vmlinux" ] && return 0
+    local search='^linux-image-6\.1\.0-[0-9]+-amd64-unsigned$' pkg
+    pkg=$(apt-cache search --names-only "$search" | cut -d' ' -f1 | sort -V | tail -n1)
+    if [ -z "$pkg" ]; then
+        $sudo apt-get update -qq
+        pkg=$(apt-cache search --names-only "$search" | cut -d' ' -f1 | sort -V | tail -n1)
+    fi
+    [ -n "$pkg" ] || { echo "deps.sh: no Debian 6.1 kernel package found" >&2; return 1; }
+    local version=${pkg#linux-image-} work
+    version=${version%-unsigned}
+    echo "Unpacking $pkg into $cache"
+    work=$(mktemp -d)
+    [ "$(id -u)" -eq 0 ] && chown _apt "$work" # apt downloads as its own user
+    (cd "$work" && apt-get download -qq "$pkg")
+    local mods=./lib/modules/$version/kernel parts=()
+    for d in fs/9p fs/netfs fs/fscache fs/overlayfs net/9p drivers/virtio drivers/usb/common \
+        drivers/usb/core drivers/usb/host drivers/usb/serial; do
+        parts+=("$mods/$d")
+    done
+    dpkg-deb --fsys-tarfile "$work"/*.deb | tar -x -C "$work" "./boot/vmlinuz-$version" "${parts[@]}"
+    local image=$work/boot/vmlinuz-$version offset
+    offset=$(LC_ALL=C grep -m1 -obUaP '\xfd7zXZ\x00' "$image" | awk -F: 'NR == 1 { print $1 }')
+    mkdir -p "$cache"
+    rm -rf "$cache/lib"
+    mv "$work/lib" "$cache/lib"
+    # xz stops at the stream's end, before the file's.
+    xz -dc --single-stream <(tail -c +"$((offset + 1))" "$image") >"$cache/vmlinux.new"
+    echo "$version" >"$cache/version"
+    mv "$cache/vmlinux.new" "$cache/vmlinux"
+    rm -rf "$work"
+}
+for purpose in "${purposes[@]}"; do
+    [ "$purpose" = kernel ] && fetch_kernel
+done
+exit 0

@@ -4,8 +4,8 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 # The install and package tests check with the test set's validators and lintian; the
-# benchmarks need libxcb to be built.
-bash scripts/deps.sh build run test package bench
+# benchmarks need libxcb to be built; the kernel tier needs QEMU and a guest kernel.
+bash scripts/deps.sh build run test package bench kernel
 export QT_QPA_PLATFORM=offscreen
 jobs=$(nproc)
 

@@ -42,7 +42,9 @@ bool naturalLess(const QString& a, const QString& b)
 int comNumberOf(const PortInfo& port, const PortMap& numbers)
 {
     for (auto it = numbers.devices.cbegin(); it != numbers.devices.cend(); ++it) {
-        if (canonical(QFile::decodeName(*it)) == canonical(port.device))
+        const QString device = QFile::decodeName(*it);
+        if (canonical(device) == canonical(port.device) ||
+            (!port.stableName.isEmpty() && device == port.stableName))
             return it.key();
     }
     return 0;
@@ -141,7 +143,10 @@ PortMap numberPorts(const QList<PortInfo>& ports, const PortMap& byHand)
             ++next;
         if (next > kMaxPortNumber)
             break;
-        numbers.devices.insert(next, QFile::encodeName(p.device));
+        // By its stable name: an adapter plugged back while its old node is still held comes
+        // back under another node, and its number must open it there.
+        numbers.devices.insert(next,
+                               QFile::encodeName(p.stableName.isEmpty() ? p.device : p.stableName));
     }
     return numbers;
 }

@@ -13,6 +13,7 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QClipboard>
 #include <QFileInfo>
 #include <QJsonObject>
 #include <QPlainTextEdit>
@@ -347,6 +348,17 @@ private slots:
             << QStringList{stored('1', "Hello"), stored('2', "World")};
         QTest::newRow("Latin-1") << QList<Act>{{"numsave", "Café Grüße", "Ok"}}
                                  << QStringList{stored('1', "Café Grüße")};
+        // 01 to FF but ETX, which ends the frame; pasted, as keys give no control characters.
+        QString every, back;
+        for (int byte = 1; byte < 256; ++byte) {
+            if (byte != 3) {
+                every += QChar(byte);
+                back.prepend(QChar(byte));
+            }
+        }
+        QTest::newRow("every byte value on both lines")
+            << QList<Act>{{"numsave", every, "Paste"}, {"numlow", back, "Paste"}}
+            << QStringList{stored('1', every), stored('2', back)};
         QTest::newRow("blanks are text")
             << QList<Act>{{"numlow", "   ", "Ok"}} << QStringList{stored('2', "   ")};
         QTest::newRow("250 characters whole")
@@ -373,7 +385,12 @@ private slots:
             WhenModal input([&](QWidget* w) {
                 auto* box = qobject_cast<MsgWindow*>(w);
                 QVERIFY(box);
-                typeInto(box->text1(), act.text);
+                if (act.how == u"Paste") {
+                    QGuiApplication::clipboard()->setText(act.text);
+                    QTest::keyClick(box->text1(), Qt::Key_V, Qt::ControlModifier);
+                } else {
+                    typeInto(box->text1(), act.text);
+                }
                 if (act.how == QLatin1String("Enter"))
                     QTest::keyClick(box->text1(), Qt::Key_Return);
                 else
@@ -392,7 +409,8 @@ private slots:
             if (act.entry == u"numupperline" || act.entry == u"numlowerline")
                 tool << (act.entry == u"numupperline" ? "clear-upper" : "clear-lower");
             else if (act.how != u"Cancel")
-                tool << (act.entry == u"numsave" ? "upper" : "lower") << act.text;
+                tool << (act.entry == u"numsave" ? "upper" : "lower")
+                     << QString(act.text).replace(u'\\', QStringLiteral("\\\\"));
         }
         QCOMPARE(byTool(tool), expected);
     }

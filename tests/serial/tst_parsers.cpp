@@ -80,7 +80,8 @@ private slots:
         QTest::newRow("none") << QList<PortInfo>{} << PortMap{} << ""
                               << "No serial ports found.\n|No serial ports found.\n";
         QTest::newRow("a USB adapter, by its stable name")
-            << QList<PortInfo>{usb("/dev/ttyUSB0", "FTDI_A1")} << PortMap{} << "/dev/ttyUSB0"
+            << QList<PortInfo>{usb("/dev/ttyUSB0", "FTDI_A1")} << PortMap{}
+            << "/dev/serial/by-id/usb-FTDI_A1-if00-port0"
             << "/dev/ttyUSB0: FT232R USB UART, made by FTDI, USB 0403:6001, serial number A1\n"
                "    stable name: /dev/serial/by-id/usb-FTDI_A1-if00-port0\n"
                "    COM1; --com 1=/dev/serial/by-id/usb-FTDI_A1-if00-port0 keeps it there\n|"
@@ -91,7 +92,9 @@ private slots:
         QTest::newRow("the order of COM numbers")
             << QList<PortInfo>{usb("/dev/ttyUSB0", "Zeta"), s10, usb("/dev/ttyACM0", nullptr),
                                usb("/dev/ttyUSB1", "Alpha"), s2}
-            << PortMap{} << "/dev/ttyS2|/dev/ttyS10|/dev/ttyUSB1|/dev/ttyUSB0|/dev/ttyACM0"
+            << PortMap{}
+            << "/dev/ttyS2|/dev/ttyS10|/dev/serial/by-id/usb-Alpha-if00-port0|"
+               "/dev/serial/by-id/usb-Zeta-if00-port0|/dev/ttyACM0"
             << "";
         QTest::newRow("a device given by hand is not numbered again")
             << QList<PortInfo>{s0, usb("/dev/ttyUSB0", "A")}
