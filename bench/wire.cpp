@@ -220,7 +220,7 @@ int main(int argc, char** argv)
     }
     w->menuEntry("numedmo")->trigger();
     vq::DATASAVE* demo = ctx.window<vq::DATASAVE>();
-    auto* keyin = demo ? demo->controls().get<QPlainTextEdit>("keyin") : nullptr;
+    auto* keyin = demo ? demo->controls().find<QPlainTextEdit>("keyin") : nullptr;
     if (!keyin || !QTest::qWaitForWindowExposed(demo)) {
         std::fprintf(stderr, "bench_wire: the interactive demo did not show\n");
         return 1;

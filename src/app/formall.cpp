@@ -86,32 +86,39 @@ constexpr ControlDef kControls[] = {
 };
 // clang-format on
 
+// Each control the window updates or wires, found in the table while compiling.
+consteval ControlKey control(std::string_view name, int index = -1)
+{
+    return ControlKey::in(kControls, name, index);
+}
+
 struct MenuEntry {
     const char* name;
     const char* caption;
-    const char* parent; // null for the menu bar
-    bool submenu = false;
+    const char* parent;                   // null for the menu bar
+    void (Formall::*handler)() = nullptr; // null for a submenu
+    const Emulation* emulation = nullptr; // an emulation's entry: its row is chosen
 };
 
-// In display order. A leaf's handler is its name and _Click.
+// In display order; each leaf with its handler.
 // clang-format off
 const MenuEntry kMenu[] = {
-    {"numsetting", "Display setting", nullptr, true},
-    {"numemu", "&Emulation mode", "numsetting", true}, // its entries are the emulations' rows
-    {"numpara", "&Communication parameters", "numsetting", true},
-    {"numcomm", "&Communication set", "numpara"},
-    {"numbaudrate", "&Display set", "numpara"},
-    {"numinterset", "International character &set", "numsetting"},
-    {"numall", "&Reset  pole display settings to default", "numsetting"},
-    {"numdemo", "&Persistent Demo ", nullptr, true},
-    {"numrun", "&Show demo  message on display", "numdemo"},
-    {"numsave", "Specify &upper line demo message", "numdemo"},
-    {"numlow", "Specify &lower line demo message", "numdemo"},
-    {"numupperline", "clear &upper line data message", "numdemo"},
-    {"numlowerline", "clear &lower line data messsage", "numdemo"},
-    {"numinact", "&Interactive display demonstration", nullptr, true},
-    {"numedmo", "Interactive &Demo", "numinact"},
-    {"numabout", "About", nullptr},
+    {"numsetting", "Display setting", nullptr},
+    {"numemu", "&Emulation mode", "numsetting"}, // its entries are the emulations' rows
+    {"numpara", "&Communication parameters", "numsetting"},
+    {"numcomm", "&Communication set", "numpara", &Formall::numcomm_Click},
+    {"numbaudrate", "&Display set", "numpara", &Formall::numbaudrate_Click},
+    {"numinterset", "International character &set", "numsetting", &Formall::numinterset_Click},
+    {"numall", "&Reset  pole display settings to default", "numsetting", &Formall::numall_Click},
+    {"numdemo", "&Persistent Demo ", nullptr},
+    {"numrun", "&Show demo  message on display", "numdemo", &Formall::numrun_Click},
+    {"numsave", "Specify &upper line demo message", "numdemo", &Formall::numsave_Click},
+    {"numlow", "Specify &lower line demo message", "numdemo", &Formall::numlow_Click},
+    {"numupperline", "clear &upper line data message", "numdemo", &Formall::numupperline_Click},
+    {"numlowerline", "clear &lower line data messsage", "numdemo", &Formall::numlowerline_Click},
+    {"numinact", "&Interactive display demonstration", nullptr},
+    {"numedmo", "Interactive &Demo", "numinact", &Formall::numedmo_Click},
+    {"numabout", "About", nullptr, &Formall::numabout_Click},
 };
 // clang-format on
 
@@ -123,7 +130,7 @@ QList<MenuEntry> menuTree()
         tree << e;
         if (QByteArrayView(e.name) == "numemu") {
             for (const Emulation& row : kEmulations)
-                tree << MenuEntry{row.menu.data(), row.caption.data(), "numemu"};
+                tree << MenuEntry{row.menu.data(), row.caption.data(), "numemu", nullptr, &row};
         }
     }
     return tree;
@@ -146,21 +153,28 @@ Formall::Formall(AppContext& ctx) : m_ctx(ctx), m_comm1(ctx.makePort())
     m_pendingTick.setInterval(kPendingTickMs);
     connect(&m_pendingTick, &QTimer::timeout, this, &Formall::showPending);
 
-    connect(m_controls.get<QPushButton>("Command1", 0), &QPushButton::clicked, this,
+    connect(m_controls.get<QPushButton>(control("Command1", 0)), &QPushButton::clicked, this,
             [this] { Command1_Click(0); });
-    connect(m_controls.get<QPushButton>("Command1", 1), &QPushButton::clicked, this,
+    connect(m_controls.get<QPushButton>(control("Command1", 1)), &QPushButton::clicked, this,
             [this] { Command1_Click(1); });
-    connect(m_controls.get<QPushButton>("Command2"), &QPushButton::clicked, this,
+    connect(m_controls.get<QPushButton>(control("Command2")), &QPushButton::clicked, this,
             &Formall::Command2_Click);
-    connect(m_controls.get<QPushButton>("Command3"), &QPushButton::clicked, this,
+    connect(m_controls.get<QPushButton>(control("Command3")), &QPushButton::clicked, this,
             &Formall::Command3_Click);
-    for (int i = 0; i <= 4; ++i)
-        connect(m_controls.get<ClickLabel>("Label7", i), &ClickLabel::clicked, this,
+    const auto label7 = ControlKey::array<5>(kControls, "Label7");
+    for (int i = 0; i < int(label7.size()); ++i)
+        connect(m_controls.get<ClickLabel>(label7[i]), &ClickLabel::clicked, this,
                 [this, i] { Label7_Click(i); });
+    const auto rows = ControlKey::array<kComPortCount>(kControls, "Label6");
+    for (int n = 0; n < kComPortCount; ++n)
+        m_portRows[n] = m_controls.get<QLabel>(rows[n]);
+    m_openClose = m_controls.get<QLabel>(control("Label7", 1));
+    m_settings = m_controls.get<QLabel>(control("Label7", 3));
+    m_portNumber = m_controls.get<QLabel>(control("Label7", 4));
     m_comm1->setOnLost([this](qint64 dropped, bool atWrite) {
         // After the handler that found it has told its failure, never inside the port's own call.
         QTimer::singleShot(0, this, [this, dropped, atWrite] { showPortLost(dropped, atWrite); });
-        applyStatus(m_controls.widget("Label7", 1), StatusText{QStringLiteral("Close"), kRed});
+        applyStatus(m_openClose, StatusText{QStringLiteral("Close"), kRed});
     });
     m_comm1->setOnPending([this] {
         if (!m_pendingTick.isActive())
@@ -188,34 +202,40 @@ void Formall::buildMenus()
         const QString caption = QString::fromUtf8(e.caption);
         QMenu* parent = e.parent ? menus.value(QString::fromUtf8(e.parent)) : nullptr;
         QAction* action = nullptr;
-        if (e.submenu) {
+        if (!e.handler && !e.emulation) {
             QMenu* menu = parent ? parent->addMenu(caption) : menuBar()->addMenu(caption);
             menus.insert(QString::fromUtf8(e.name), menu);
             action = menu->menuAction();
+        } else if (e.emulation) {
+            action = parent->addAction(caption);
+            connect(action, &QAction::triggered, this,
+                    [this, row = e.emulation] { selectRow(*row); });
         } else {
             action = parent ? parent->addAction(caption) : menuBar()->addAction(caption);
-            const QByteArray handler = QByteArray("1") + e.name + "_Click()"; // as SLOT() spells it
-            [[maybe_unused]] const bool wired =
-                connect(action, SIGNAL(triggered()), this, handler.constData());
-            Q_ASSERT(wired);
+            connect(action, &QAction::triggered, this, e.handler);
         }
         action->setObjectName(QString::fromUtf8(e.name));
         m_menu.insert(QString::fromUtf8(e.name), action);
     }
 }
 
-void Formall::applyStatus(QWidget* label, const StatusText& status)
+void Formall::applyStatus(QLabel* label, const StatusText& status)
 {
-    auto* l = qobject_cast<QLabel*>(label);
-    l->setText(status.text);
-    QPalette pal = l->palette();
+    label->setText(status.text);
+    QPalette pal = label->palette();
     pal.setColor(QPalette::WindowText, QColor::fromRgb(status.colour));
-    l->setPalette(pal);
+    label->setPalette(pal);
+}
+
+void Formall::showSettingsLine(const SettingsLine& line)
+{
+    m_settings->setText(line.settings);
+    m_portNumber->setText(line.port);
 }
 
 void Formall::applyPortRow(int n, const StatusText& status)
 {
-    auto* row = m_controls.get<QLabel>("Label6", n);
+    QLabel* row = m_portRows[n];
     const QFontMetricsF metrics(row->font());
     const StatusRow shown =
         statusRow(n + 1, m_comm1->deviceName(n + 1), status, row->contentsRect().width(),
@@ -228,21 +248,17 @@ void Formall::Form_Load()
 {
     centreOnScreen(this);
     const StartupResult result = runStartup(*m_comm1, m_ctx.state());
-    for (int n = 0; n < 6; ++n) {
+    for (int n = 0; n < kComPortCount; ++n) {
         if (result.probe[n])
             applyPortRow(n, *result.probe[n]);
     }
-    if (result.line) {
-        m_controls.get<QLabel>("Label7", 3)->setText(result.line->settings);
-        m_controls.get<QLabel>("Label7", 4)->setText(result.line->port);
-    }
+    if (result.line)
+        showSettingsLine(*result.line);
 }
 
 void Formall::settingsLineRefresh()
 {
-    const SettingsLine line = readSettingsLine(*m_comm1);
-    m_controls.get<QLabel>("Label7", 3)->setText(line.settings);
-    m_controls.get<QLabel>("Label7", 4)->setText(line.port);
+    showSettingsLine(readSettingsLine(*m_comm1));
 }
 
 void Formall::Command1_Click(int index)
@@ -263,10 +279,9 @@ int Formall::press(int index)
     if (index == 1)
         closePort(AfterClose::Nothing);
     const PressResult result = pressOpenClose(index, *m_comm1, m_ctx.boxes(), LastOpenError);
-    m_controls.get<QLabel>("Label7", 3)->setText(result.line.settings);
-    m_controls.get<QLabel>("Label7", 4)->setText(result.line.port);
+    showSettingsLine(result.line);
     if (result.openClose)
-        applyStatus(m_controls.widget("Label7", 1), *result.openClose);
+        applyStatus(m_openClose, *result.openClose);
     return result.failure;
 }
 

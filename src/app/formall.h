@@ -4,12 +4,14 @@
 #include "app/portdrain.h"
 #include "ui/formbuilder.h"
 
+#include <array>
 #include <memory>
 #include <QHash>
 #include <QMainWindow>
 #include <QTimer>
 
 class QAction;
+class QLabel;
 
 namespace vq {
 
@@ -69,7 +71,9 @@ private:
     void buildMenus();
     int press(int index);
     void selectRow(const Emulation& row);
-    void applyStatus(QWidget* label, const StatusText& status);
+    void applyStatus(QLabel* label, const StatusText& status);
+    // Label7(3) and Label7(4): the settings and the port number.
+    void showSettingsLine(const SettingsLine& line);
     void applyPortRow(int n, const StatusText& status);
     void showPortLost(qint64 dropped, bool atWrite);
     // What is done once a close under way is over; a later one outranks an earlier one.
@@ -84,6 +88,11 @@ private:
     std::unique_ptr<CommPort> m_comm1;
     FormControls m_controls;
     QHash<QString, QAction*> m_menu;
+    // The labels the window updates, found once.
+    std::array<QLabel*, kComPortCount> m_portRows{};
+    QLabel* m_openClose = nullptr;  // Label7(1)
+    QLabel* m_settings = nullptr;   // Label7(3)
+    QLabel* m_portNumber = nullptr; // Label7(4)
     static constexpr int kPendingTickMs = 250;
     QTimer m_pendingTick;
     std::unique_ptr<DrainView> m_closing; // while a close waits

@@ -61,21 +61,27 @@ constexpr ControlDef kControls[] = {
 };
 // clang-format on
 
+// A control of the table above, found while compiling.
+consteval ControlKey control(std::string_view name, int index = -1)
+{
+    return ControlKey::in(kControls, name, index);
+}
+
 } // namespace
 
 FormSet::FormSet(Module1& state, CommPort& port, Boxes& boxes, QWidget* parent)
     : QDialog(parent), m_state(state), m_port(port), m_boxes(boxes)
 {
     m_controls = buildForm(this, kFormSet, kControls);
-    auto* combo = m_controls.get<QComboBox>("Combo1");
+    auto* combo = m_controls.get<QComboBox>(control("Combo1"));
     for (int n = 1; n <= kComPortCount; ++n)
         combo->addItem(QStringLiteral("Com%1").arg(n));
     trackListPicks();
     combo->setEditText(QStringLiteral("Com1"));
 
-    connect(m_controls.get<QPushButton>("CmdOk"), &QPushButton::clicked, this,
+    connect(m_controls.get<QPushButton>(control("CmdOk")), &QPushButton::clicked, this,
             &FormSet::CmdOk_Click);
-    connect(m_controls.get<QPushButton>("CmdCancel"), &QPushButton::clicked, this,
+    connect(m_controls.get<QPushButton>(control("CmdCancel")), &QPushButton::clicked, this,
             &FormSet::CmdCancel_Click);
     Form_Load();
 }
@@ -84,7 +90,7 @@ FormSet::FormSet(Module1& state, CommPort& port, Boxes& boxes, QWidget* parent)
 // an item; only a pick from the list (popup or arrow keys) selects again.
 void FormSet::trackListPicks()
 {
-    auto* combo = m_controls.get<QComboBox>("Combo1");
+    auto* combo = m_controls.get<QComboBox>(control("Combo1"));
     combo->setInsertPolicy(QComboBox::NoInsert);
     auto* edit = new QLineEdit(combo);
     // Qt selects an item matching the typed text when editing ends; these two connections
@@ -103,14 +109,15 @@ void FormSet::trackListPicks()
 
 PcChoices FormSet::choices() const
 {
-    return {{checkedRow(m_controls.options("Frame1")), checkedRow(m_controls.options("Frame2"))},
+    return {{checkedRow(m_controls.options(control("Frame1"))),
+             checkedRow(m_controls.options(control("Frame2")))},
             m_listIndex};
 }
 
 void FormSet::showHidden(const HiddenFields& fields)
 {
-    m_controls.get<QLineEdit>("com1")->setText(fields.com1);
-    m_controls.get<QLineEdit>("baud1")->setText(fields.baud1);
+    m_controls.get<QLineEdit>(control("com1"))->setText(fields.com1);
+    m_controls.get<QLineEdit>(control("baud1"))->setText(fields.baud1);
 }
 
 void FormSet::Form_Load()
@@ -118,9 +125,9 @@ void FormSet::Form_Load()
     centreOnScreen(this);
     showHidden(hiddenFields(m_state));
     const PcChoices loaded = loadPcSettings(m_state);
-    checkRow(m_controls.options("Frame1"), loaded.line.baud);
-    checkRow(m_controls.options("Frame2"), loaded.line.frame);
-    m_controls.get<QComboBox>("Combo1")->setCurrentIndex(loaded.listIndex);
+    checkRow(m_controls.options(control("Frame1")), loaded.line.baud);
+    checkRow(m_controls.options(control("Frame2")), loaded.line.frame);
+    m_controls.get<QComboBox>(control("Combo1"))->setCurrentIndex(loaded.listIndex);
     m_listIndex = loaded.listIndex;
 }
 

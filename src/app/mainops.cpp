@@ -54,7 +54,7 @@ StartupResult runStartup(CommPort& port, Module1& state)
     state.PortSettings = state.BaudText + u',' + state.FrameText;
     try {
         port.setSettings(state.PortSettings);
-        for (int n = 1; n <= 6; ++n) {
+        for (int n = 1; n <= kComPortCount; ++n) {
             try {
                 if (port.portOpen())
                     continue;

@@ -11,6 +11,9 @@
 
 namespace vq {
 
+// COM1 to COM6: the ports start-up probes and the PC settings dialog offers.
+inline constexpr int kComPortCount = 6;
+
 inline constexpr quint32 kBlue = 0x0000FF;
 inline constexpr quint32 kRed = 0xFF0000;
 
@@ -43,7 +46,7 @@ SettingsLine readSettingsLine(const CommPort& port);
 
 // Start-up: start values, settings, the probe of COM1 to COM6, port left closed on COM1.
 struct StartupResult {
-    std::array<std::optional<StatusText>, 6> probe; // empty where a port was skipped
+    std::array<std::optional<StatusText>, kComPortCount> probe; // empty where a port was skipped
     std::optional<SettingsLine> line;               // empty when start-up ended early
 };
 StartupResult runStartup(CommPort& port, Module1& state);

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "app/mainops.h"
 #include "serial/commport.h"
 #include "shared/linechoices.h"
 #include "shared/module1.h"
@@ -8,8 +9,6 @@
 #include <QString>
 
 namespace vq {
-
-inline constexpr int kComPortCount = 6;
 
 // What the PC settings dialog holds: the two groups and the list item (-1: none selected).
 struct PcChoices {

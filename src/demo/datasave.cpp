@@ -39,6 +39,12 @@ constexpr ControlDef kControls[] = {
 };
 // clang-format on
 
+// A control of the table above, found while compiling.
+consteval ControlKey control(std::string_view name, int index = -1)
+{
+    return ControlKey::in(kControls, name, index);
+}
+
 } // namespace
 
 DATASAVE* DATASAVE::showDemo(AppContext& ctx)
@@ -51,16 +57,16 @@ DATASAVE::DATASAVE(AppContext& ctx) : m_ctx(ctx)
     setAttribute(Qt::WA_DeleteOnClose);
     m_controls = buildForm(this, kDatasave, kControls);
     keyin()->installEventFilter(this);
-    connect(m_controls.get<QPushButton>("clear"), &QPushButton::clicked, this,
+    connect(m_controls.get<QPushButton>(control("clear")), &QPushButton::clicked, this,
             &DATASAVE::clear_Click);
-    connect(m_controls.get<QPushButton>("cancel"), &QPushButton::clicked, this,
+    connect(m_controls.get<QPushButton>(control("cancel")), &QPushButton::clicked, this,
             &DATASAVE::cancel_Click);
     Form_Load();
 }
 
 QPlainTextEdit* DATASAVE::keyin() const
 {
-    return m_controls.get<QPlainTextEdit>("keyin");
+    return m_controls.get<QPlainTextEdit>(control("keyin"));
 }
 
 void DATASAVE::Form_Load()

@@ -38,6 +38,12 @@ constexpr ControlDef kControls[] = {
 };
 // clang-format on
 
+// A control of the table above, found while compiling.
+consteval ControlKey control(std::string_view name, int index = -1)
+{
+    return ControlKey::in(kControls, name, index);
+}
+
 } // namespace
 
 FormAbout::FormAbout(QScreen* screen) : QDialog(nullptr, kFixedDialog)
@@ -47,9 +53,9 @@ FormAbout::FormAbout(QScreen* screen) : QDialog(nullptr, kFixedDialog)
         setScreen(screen);
     m_controls = buildForm(this, kFormAbout, kControls);
     setWindowIcon(QIcon(iconImage()));
-    if (auto* picture = m_controls.get<QLabel>(QStringLiteral("Picture1")))
+    if (auto* picture = m_controls.get<QLabel>(control("Picture1")))
         picture->setPixmap(logo());
-    if (auto* ok = m_controls.get<QPushButton>(QStringLiteral("Command1"))) {
+    if (auto* ok = m_controls.get<QPushButton>(control("Command1"))) {
         connect(ok, &QPushButton::clicked, this, &FormAbout::Command1_Click);
         ok->setFocus(Qt::OtherFocusReason);
     }

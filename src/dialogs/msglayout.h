@@ -14,6 +14,23 @@ namespace vq {
 enum class MsgControl { Command1, Command2, Command3, Label1, Text1 };
 inline constexpr int kMsgControlCount = 5;
 
+// The box's controls, in the order of MsgControl.
+// clang-format off
+inline constexpr ControlDef kMsgControls[] = {
+    {.name = "Command1", .kind = ControlKind::Button, .caption = "Ok",
+     .rect = {480, 1080, 855, 375}, .tabIndex = 0},
+    {.name = "Command2", .kind = ControlKind::Button, .caption = "Cancel",
+     .rect = {1680, 1080, 855, 375}, .flags = CancelButton, .tabIndex = 1},
+    {.name = "Command3", .kind = ControlKind::Button, .caption = "NO",
+     .rect = {2880, 1080, 855, 375}, .tabIndex = 2},
+    {.name = "Label1", .kind = ControlKind::Label, .caption = "",
+     .rect = {240, 120, 3735, 1215}, .font = {"Arial Narrow", 9.75}, .bg = SysActiveBorder,
+     .flags = Centred | Wrapped, .tabIndex = 3},
+    {.name = "Text1", .kind = ControlKind::Text, .caption = "Text1",
+     .rect = {120, 1200, 4095, 375}, .font = {"Arial Narrow", 9.75, true}, .tabIndex = 4},
+};
+// clang-format on
+
 enum class LabelAlign { Centre, Left };
 
 struct MsgControlState {

@@ -15,6 +15,12 @@ namespace vq {
 
 namespace {
 
+// A control of the table above, found while compiling.
+consteval ControlKey control(std::string_view name, int index = -1)
+{
+    return ControlKey::in(kMsgControls, name, index);
+}
+
 bool isEnterKey(int key)
 {
     return key == Qt::Key_Return || key == Qt::Key_Enter;
@@ -26,11 +32,11 @@ MsgWindow::MsgWindow(Module1& state, QWidget* parent)
     : QDialog(parent, kFixedDialog), m_state(state)
 {
     const FormControls built = buildForm(this, msgFormDef(), msgControlTable());
-    m_buttons[0] = built.get<QPushButton>(QStringLiteral("Command1"));
-    m_buttons[1] = built.get<QPushButton>(QStringLiteral("Command2"));
-    m_buttons[2] = built.get<QPushButton>(QStringLiteral("Command3"));
-    m_label1 = built.get<QLabel>(QStringLiteral("Label1"));
-    m_text1 = built.get<QLineEdit>(QStringLiteral("Text1"));
+    m_buttons[0] = built.get<QPushButton>(control("Command1"));
+    m_buttons[1] = built.get<QPushButton>(control("Command2"));
+    m_buttons[2] = built.get<QPushButton>(control("Command3"));
+    m_label1 = built.get<QLabel>(control("Label1"));
+    m_text1 = built.get<QLineEdit>(control("Text1"));
     Q_ASSERT(m_buttons[0] && m_buttons[1] && m_buttons[2] && m_label1 && m_text1);
 
     // The field has no limit of its own; a maximum a prompt mentions is the caller's business.

@@ -60,15 +60,21 @@ constexpr ControlDef kControls[] = {
 };
 // clang-format on
 
+// A control of the table above, found while compiling.
+consteval ControlKey control(std::string_view name, int index = -1)
+{
+    return ControlKey::in(kControls, name, index);
+}
+
 } // namespace
 
 FormBaud::FormBaud(AppContext& ctx) : m_ctx(ctx)
 {
     setAttribute(Qt::WA_DeleteOnClose);
     m_controls = buildForm(this, kFormBaud, kControls);
-    connect(m_controls.get<QPushButton>("CmdOk"), &QPushButton::clicked, this,
+    connect(m_controls.get<QPushButton>(control("CmdOk")), &QPushButton::clicked, this,
             &FormBaud::CmdOk_Click);
-    connect(m_controls.get<QPushButton>("CmdCancel"), &QPushButton::clicked, this,
+    connect(m_controls.get<QPushButton>(control("CmdCancel")), &QPushButton::clicked, this,
             &FormBaud::CmdCancel_Click);
 }
 
@@ -83,15 +89,16 @@ FormBaud* FormBaud::showDialog(AppContext& ctx)
 
 LineChoices FormBaud::choices() const
 {
-    return {checkedRow(m_controls.options("Frame1")), checkedRow(m_controls.options("Frame2"))};
+    return {checkedRow(m_controls.options(control("Frame1"))),
+            checkedRow(m_controls.options(control("Frame2")))};
 }
 
 void FormBaud::Form_Load()
 {
     centreOnScreen(this);
     const LineChoices pre = preselectLine(m_ctx.state().BaudText, m_ctx.state().FrameText);
-    checkRow(m_controls.options("Frame1"), pre.baud);
-    checkRow(m_controls.options("Frame2"), pre.frame);
+    checkRow(m_controls.options(control("Frame1")), pre.baud);
+    checkRow(m_controls.options(control("Frame2")), pre.frame);
 }
 
 // Reaches the port through the context, so with the main window gone the writes fail as closed.

@@ -69,15 +69,21 @@ constexpr ControlDef kControls[] = {
 };
 // clang-format on
 
+// A control of the table above, found while compiling.
+consteval ControlKey control(std::string_view name, int index = -1)
+{
+    return ControlKey::in(kControls, name, index);
+}
+
 } // namespace
 
 FormInt::FormInt(AppContext& ctx) : QWidget(nullptr, Qt::Dialog), m_ctx(ctx)
 {
     setAttribute(Qt::WA_DeleteOnClose);
     m_controls = buildForm(this, kFormInt, kControls);
-    connect(m_controls.get<QPushButton>("CmdOk"), &QPushButton::clicked, this,
+    connect(m_controls.get<QPushButton>(control("CmdOk")), &QPushButton::clicked, this,
             &FormInt::CmdOk_Click);
-    connect(m_controls.get<QPushButton>("Command2"), &QPushButton::clicked, this,
+    connect(m_controls.get<QPushButton>(control("Command2")), &QPushButton::clicked, this,
             &FormInt::Command2_Click);
 }
 
@@ -99,7 +105,7 @@ std::optional<int> FormInt::selectedOption() const
 void FormInt::Form_Load()
 {
     centreOnScreen(this);
-    m_controls.widget("Option1")->setFocus();
+    m_controls.widget(control("Option1"))->setFocus();
 }
 
 // Tests the port like the menu entries do: a port closed meanwhile, or no main window at all,

@@ -1,8 +1,11 @@
 #pragma once
 
+#include <array>
+#include <cstddef>
 #include <QString>
 #include <QtGlobal>
 #include <span>
+#include <string_view>
 
 namespace vq {
 
@@ -75,6 +78,42 @@ struct FormDef {
     double clientWidth = 0, clientHeight = 0; // twips
     quint32 bg = kNoColour;
     FontDef font{};
+};
+
+// One control of a window's table, or one member of a control array, as a window's code names
+// it. Made only while compiling, from the table itself, so a name or index the table lacks does
+// not build.
+class ControlKey {
+public:
+    template <std::size_t N>
+    static consteval ControlKey in(const ControlDef (&table)[N], std::string_view name,
+                                   int index = -1)
+    {
+        for (const ControlDef& c : table) {
+            if (std::string_view(c.name) == name && c.index == index)
+                return ControlKey(c.name, index);
+        }
+        throw "the control table has no such control";
+    }
+    // Members 0 to Count - 1 of a control array, every one of them in the table.
+    template <std::size_t Count, std::size_t N>
+    static consteval std::array<ControlKey, Count> array(const ControlDef (&table)[N],
+                                                         std::string_view name)
+    {
+        std::array<ControlKey, Count> keys{};
+        for (std::size_t i = 0; i < Count; ++i)
+            keys[i] = in(table, name, int(i));
+        return keys;
+    }
+
+    constexpr ControlKey() = default;
+    const char* name() const { return m_name; }
+    int index() const { return m_index; }
+
+private:
+    constexpr ControlKey(const char* name, int index) : m_name(name), m_index(index) {}
+    const char* m_name = "";
+    int m_index = -1;
 };
 
 // Logical DPI of 96 gives 15 twips a pixel.

@@ -16,7 +16,7 @@ QString FormControls::key(const QString& name, int index)
     return index < 0 ? name : QStringLiteral("%1(%2)").arg(name).arg(index);
 }
 
-QWidget* FormControls::widget(const QString& name, int index) const
+QWidget* FormControls::find(const QString& name, int index) const
 {
     return m_byKey.value(key(name, index));
 }
@@ -91,7 +91,7 @@ FormControls buildForm(QWidget* form, const FormDef& design, std::span<const Con
 
     std::vector<std::pair<int, QWidget*>> tabOrder;
     for (const ControlDef& c : controls) {
-        QWidget* parent = c.parent ? built.widget(QString::fromUtf8(c.parent)) : form;
+        QWidget* parent = c.parent ? built.find(QString::fromUtf8(c.parent)) : form;
         Q_ASSERT(parent);
         QWidget* w = makeControl(c, parent);
         w->setObjectName(QString::fromUtf8(c.name));
@@ -127,10 +127,10 @@ FormControls buildForm(QWidget* form, const FormDef& design, std::span<const Con
         // "Label4", "Label7(2)" for one member of an array, or an array's name for its member
         // with this row's index.
         const QString key = QString::fromUtf8(c.label);
-        auto* label = built.get<QLabel>(key);
+        auto* label = built.find<QLabel>(key);
         if (!label)
-            label = built.get<QLabel>(key, c.index);
-        QWidget* target = built.widget(QString::fromUtf8(c.name), c.index);
+            label = built.find<QLabel>(key, c.index);
+        QWidget* target = built.find(QString::fromUtf8(c.name), c.index);
         Q_ASSERT(target && label);
         nameByLabel(target, label);
     }

@@ -23,16 +23,28 @@ inline constexpr Qt::WindowFlags kFixedDialog =
 // The controls of one window, by name and index.
 class FormControls {
 public:
-    QWidget* widget(const QString& name, int index = -1) const;
-    template <class T> T* get(const QString& name, int index = -1) const
+    QWidget* widget(ControlKey key) const
     {
-        return qobject_cast<T*>(widget(name, index));
+        return find(QString::fromLatin1(key.name()), key.index());
     }
-    void add(const QString& name, int index, QWidget* w) { m_byKey.insert(key(name, index), w); }
+    template <class T> T* get(ControlKey key) const { return qobject_cast<T*>(widget(key)); }
+    // The option buttons of one frame, or of the window itself, numbered from 0 in the order of
+    // the control table.
+    QButtonGroup* options(ControlKey frame) const
+    {
+        return findOptions(QString::fromLatin1(frame.name()));
+    }
+    QButtonGroup* options() const { return findOptions({}); }
 
-    // The option buttons of one frame (or of the window itself, for an empty name), numbered
-    // from 0 in the order of the control table.
-    QButtonGroup* options(const QString& frame = {}) const { return m_options.value(frame); }
+    // By name, for what looks at a window from outside, unchecked.
+    QWidget* find(const QString& name, int index = -1) const;
+    template <class T> T* find(const QString& name, int index = -1) const
+    {
+        return qobject_cast<T*>(find(name, index));
+    }
+    QButtonGroup* findOptions(const QString& frame) const { return m_options.value(frame); }
+
+    void add(const QString& name, int index, QWidget* w) { m_byKey.insert(key(name, index), w); }
     void addOption(const QString& frame, QAbstractButton* button, QObject* owner);
 
 private:

@@ -36,7 +36,7 @@ const QString kUsual = QStringLiteral("Port not open...,please open the port fir
 
 QLabel* label(Formall* w, const char* name, int index)
 {
-    return w->controls().get<QLabel>(name, index);
+    return w->controls().find<QLabel>(name, index);
 }
 
 // The visible top-level windows of one class.
@@ -52,7 +52,7 @@ QList<QWidget*> shown(const char* className)
 
 QString checkedCaption(const FormControls& c, const char* frame)
 {
-    const QAbstractButton* b = c.options(QString::fromLatin1(frame))->checkedButton();
+    const QAbstractButton* b = c.findOptions(QString::fromLatin1(frame))->checkedButton();
     return b ? b->text() : QString();
 }
 
@@ -154,7 +154,7 @@ private slots:
                      QStringLiteral("Serial port status: COM%1: ").arg(n + 1) + text);
         }
         // The title's glyphs show whole inside its border: a row of ink for each pixel they span.
-        QLabel* title = w->controls().get<QLabel>("Label10");
+        QLabel* title = w->controls().find<QLabel>("Label10");
         const QImage in = title->grab().toImage().copy(title->contentsRect());
         int inked = 0;
         for (int y = 0; y < in.height(); ++y)
@@ -170,14 +170,14 @@ private slots:
         QCOMPARE(line->text(), QStringLiteral("open/close"));
         w->Comm1().setCommPort(2);
         for (int press = 0; press < 2; ++press) {
-            click(w->controls().get<QPushButton>("Command1", 0));
+            click(w->controls().find<QPushButton>("Command1", 0));
             QVERIFY(w->Comm1().portOpen());
             QCOMPARE(look(w, "Label7", 1), QStringLiteral("Open #0000ff"));
             QCOMPARE(announced(line), QStringLiteral("Port Open/Close: Open"));
             QCOMPARE(label(w, "Label7", 4)->text(), QStringLiteral("Port : 2"));
         }
         for (int press = 0; press < 2; ++press) {
-            click(w->controls().get<QPushButton>("Command1", 1));
+            click(w->controls().find<QPushButton>("Command1", 1));
             QVERIFY(!w->Comm1().portOpen());
             QCOMPARE(look(w, "Label7", 1), QStringLiteral("Close #ff0000"));
         }
@@ -316,7 +316,7 @@ private slots:
         QCOMPARE(shown(qPrintable(kind)), first); // brought to the front, not made again
         QCOMPARE(first[0]->pos(), at);
         if (main.isEmpty()) {
-            click(w->controls().get<QPushButton>("Command1", 1));
+            click(w->controls().find<QPushButton>("Command1", 1));
             QVERIFY(!w->Comm1().portOpen());
             QVERIFY(h.boxes.shown.isEmpty());
             if (kind == QLatin1String("vq::FormAbout")) {
@@ -384,9 +384,9 @@ private slots:
                 QCOMPARE(checkedCaption(d->controls(), "Frame1"), baud);
                 QCOMPARE(checkedCaption(d->controls(), "Frame2"), frame);
                 QCOMPARE(d->listIndex(), item);
-                QCOMPARE(d->controls().get<QComboBox>("Combo1")->currentIndex(), item);
-                QCOMPARE(d->controls().get<QLineEdit>("com1")->text(), QString::number(portNumber));
-                QCOMPARE(d->controls().get<QLineEdit>("baud1")->text(), h.state.PortSettings);
+                QCOMPARE(d->controls().find<QComboBox>("Combo1")->currentIndex(), item);
+                QCOMPARE(d->controls().find<QLineEdit>("com1")->text(), QString::number(portNumber));
+                QCOMPARE(d->controls().find<QLineEdit>("baud1")->text(), h.state.PortSettings);
             }));
         FormBaud* d = FormBaud::showDialog(h.ctx());
         QCOMPARE(checkedCaption(d->controls(), "Frame1"), baud);
@@ -431,7 +431,7 @@ private slots:
         if (open)
             w->Command1_Click(0);
         const auto choose = [&](FormSet* d) {
-            auto* combo = d->controls().get<QComboBox>("Combo1");
+            auto* combo = d->controls().find<QComboBox>("Combo1");
             if (item.startsWith(QLatin1String("Down"))) {
                 for (qsizetype i = 0; i < item.split(u',').size(); ++i)
                     QTest::keyClick(combo, Qt::Key_Down);
@@ -440,19 +440,19 @@ private slots:
                 QTest::keyClicks(combo->lineEdit(), item);
             }
             for (int n : options)
-                click(d->controls().get<QRadioButton>(QStringLiteral("Option%1").arg(n)));
+                click(d->controls().find<QRadioButton>(QStringLiteral("Option%1").arg(n)));
             if (closing == QLatin1String("Escape"))
                 return QTest::keyClick(d, Qt::Key_Escape);
-            click(d->controls().get<QPushButton>("CmdOk"));
+            click(d->controls().find<QPushButton>("CmdOk"));
             QVERIFY(d->isVisible()); // Set OK leaves the dialog open
             // The hidden fields show what was applied; a failure leaves them as they were.
-            QCOMPARE(d->controls().get<QLineEdit>("com1")->text(),
+            QCOMPARE(d->controls().find<QLineEdit>("com1")->text(),
                      box.isEmpty() ? settings.section(u' ', 1) : QStringLiteral("1"));
             QCOMPARE(label(w, "Label7", 4)->text(),
                      QStringLiteral("Port : 1")); // not yet refreshed
-            click(d->controls().get<QPushButton>("CmdCancel"));
+            click(d->controls().find<QPushButton>("CmdCancel"));
         };
-        QVERIFY(withFormSet([w] { click(w->controls().get<QPushButton>("Command3")); }, choose));
+        QVERIFY(withFormSet([w] { click(w->controls().find<QPushButton>("Command3")); }, choose));
         QCOMPARE(h.state.PortSettings + u' ' + QString::number(h.state.PortNumber), settings);
         QList<ShownBox> expected;
         if (!box.isEmpty())

@@ -189,7 +189,7 @@ private slots:
         QVERIFY(trigger("numedmo"));
         DATASAVE* demo = m_h->ctx().window<DATASAVE>();
         QVERIFY(demo);
-        auto* box = demo->controls().get<QPlainTextEdit>("keyin");
+        auto* box = demo->controls().find<QPlainTextEdit>("keyin");
         QVERIFY(box);
         for (const Step& step : steps) {
             if (step.key == u"\\b")
@@ -197,7 +197,7 @@ private slots:
             else if (step.key == u"\\r")
                 QTest::keyClick(box, Qt::Key_Return);
             else if (step.key.isEmpty())
-                click(demo->controls().get<QPushButton>("clear"));
+                click(demo->controls().find<QPushButton>("clear"));
             else
                 typeInto(box, step.key);
             QCOMPARE(heard(step.events.size()), step.events);
@@ -263,7 +263,7 @@ private slots:
         auto* dialog = m_h->ctx().window<FormBaud>();
         QVERIFY(dialog);
         const auto option = [dialog](int n) {
-            return dialog->controls().get<QRadioButton>(QStringLiteral("Option%1").arg(n));
+            return dialog->controls().find<QRadioButton>(QStringLiteral("Option%1").arg(n));
         };
         QCOMPARE(option(baudOption)->text(), QString::number(baud));
         QCOMPARE(option(frameOption)->text().trimmed(), framing);
@@ -271,7 +271,7 @@ private slots:
         click(option(frameOption));
         // OK with the display held, so the baud and framing commands reach it in one read.
         QVERIFY(m_display->hold());
-        click(dialog->controls().get<QPushButton>("CmdOk"));
+        click(dialog->controls().find<QPushButton>("CmdOk"));
         m_display->release();
         QCOMPARE(heard(2), expected);
         QTRY_VERIFY_WITH_TIMEOUT(!m_h->ctx().window<FormBaud>(), kPatienceMs);
@@ -322,7 +322,7 @@ private slots:
             QCOMPARE(button->text().simplified(), caption);
             click(button);
         }
-        click(dialog->controls().get<QPushButton>("CmdOk"));
+        click(dialog->controls().find<QPushButton>("CmdOk"));
         QCOMPARE(heard(1), QStringList{"charset " + bytes});
         // By name, the two "Factory define" told apart by their code; none chosen is its code.
         const QString code = bytes.mid(9, 2);
@@ -524,7 +524,7 @@ private:
     Formall* main() const { return m_h->main(); }
     QPushButton* portButton(int index) const
     {
-        return main()->controls().get<QPushButton>("Command1", index);
+        return main()->controls().find<QPushButton>("Command1", index);
     }
     QStringList heard(qsizetype count)
     {

@@ -372,7 +372,7 @@ private slots:
         } else {
             // Red, the description as far as the row has room, and whole in the tooltip with the
             // device.
-            const QLabel* row = w->controls().get<QLabel>("Label6", 0);
+            const QLabel* row = w->controls().find<QLabel>("Label6", 0);
             QVERIFY(look(w, "Label6", 0).endsWith(QStringLiteral(" #ff0000")));
             const QString shownText = row->text();
             QVERIFY2(shownText == expected || cutToFit(shownText, expected), qPrintable(shownText));
@@ -387,7 +387,7 @@ private slots:
                      QList<ShownBox>{standardOkBox(QStringLiteral("Error!!") + expected)});
             QCOMPARE(w->LastOpenError, expected);
             QVERIFY(!w->Comm1().portOpen());
-            QCOMPARE(w->controls().get<QLabel>("Label7", 1)->text(), QStringLiteral("open/close"));
+            QCOMPARE(w->controls().find<QLabel>("Label7", 1)->text(), QStringLiteral("open/close"));
             QCOMPARE(speedOf(pty), found);
             if (kind.contains(u"another user")) { // vq3360ctl says it in its own words
                 QProcess tool; // as that user through and through: Qt refuses to run setuid

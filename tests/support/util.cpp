@@ -51,7 +51,7 @@ int handlesOn(const QString& device)
 
 QString look(Formall* w, const char* name, int index)
 {
-    const auto* l = w->controls().get<QLabel>(name, index);
+    const auto* l = w->controls().find<QLabel>(name, index);
     return l->text() + u' ' + l->palette().color(QPalette::WindowText).name();
 }
 
