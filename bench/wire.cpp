@@ -10,6 +10,7 @@
 #include "app/formall.h"
 #include "demo/datasave.h"
 #include "display/emulation.h"
+#include "display/session.h"
 #include "serial/portmap.h"
 #include "serial/termiosport.h"
 #include "shared/appcontext.h"
@@ -208,8 +209,9 @@ int main(int argc, char** argv)
     QApplication app(qtArgc, argv);
     vq::installFontSubstitutes();
     vq::Module1 state;
+    vq::DisplaySession session;
     NoBoxes boxes;
-    vq::AppContext ctx(state, boxes, vq::systemPortFactory(map),
+    vq::AppContext ctx(state, session, boxes, vq::systemPortFactory(map),
                        [](vq::AppContext& c) { return new vq::Formall(c); });
     ctx.setEndHandler([] {});
     auto* w = static_cast<vq::Formall*>(ctx.showMainWindow());
@@ -226,8 +228,7 @@ int main(int argc, char** argv)
         return 1;
     }
     QAction* entry = w->menuEntry("NUMADM787");
-    const QByteArray command =
-        vq::displayCommand(state.EmulationPrefix, vq::emulationRow("NUMADM787").mode);
+    const QByteArray command = session.emulationCommand(vq::emulationRow("NUMADM787"));
 
     Reader reader(master, kBurst + 64);
     bool ok = true;

@@ -6,6 +6,7 @@
 #include "cli/startup.h"
 #include "cli/termination.h"
 #include "dialogs/widgetboxes.h"
+#include "display/session.h"
 #include "serial/portlist.h"
 #include "serial/termiosport.h"
 #include "shared/appcontext.h"
@@ -76,9 +77,10 @@ int main(int argc, char** argv)
     vq::installFontSubstitutes();
 
     vq::Module1 state;
+    vq::DisplaySession session;
     vq::WidgetBoxes boxes(state);
     // "End" leaves windows open: the context closes them as it goes, the port draining last.
-    vq::AppContext ctx(state, boxes, vq::systemPortFactory(map), [](vq::AppContext& c) {
+    vq::AppContext ctx(state, session, boxes, vq::systemPortFactory(map), [](vq::AppContext& c) {
         auto* main = new vq::Formall(c);
         vq::setIconAfterFirstFrame(main);
         return main;

@@ -247,7 +247,7 @@ void Formall::applyPortRow(int n, const StatusText& status)
 void Formall::Form_Load()
 {
     centreOnScreen(this);
-    const StartupResult result = runStartup(*m_comm1, m_ctx.state());
+    const StartupResult result = runStartup(*m_comm1, m_ctx.state(), m_ctx.session());
     for (int n = 0; n < kComPortCount; ++n) {
         if (result.probe[n])
             applyPortRow(n, *result.probe[n]);

@@ -12,21 +12,21 @@ void Formall::numrun_Click()
 }
 void Formall::numsave_Click()
 {
-    storeDemoMessage(*m_comm1, m_ctx.boxes(), DemoLine::Upper);
+    storeDemoMessage(*m_comm1, m_ctx.boxes(), DemoRow::Upper);
 }
 void Formall::numlow_Click()
 {
-    storeDemoMessage(*m_comm1, m_ctx.boxes(), DemoLine::Lower);
+    storeDemoMessage(*m_comm1, m_ctx.boxes(), DemoRow::Lower);
 }
 
 void Formall::numupperline_Click()
 {
-    clearDemoMessage(*m_comm1, m_ctx.boxes(), DemoLine::Upper);
+    clearDemoMessage(*m_comm1, m_ctx.boxes(), DemoRow::Upper);
 }
 
 void Formall::numlowerline_Click()
 {
-    clearDemoMessage(*m_comm1, m_ctx.boxes(), DemoLine::Lower);
+    clearDemoMessage(*m_comm1, m_ctx.boxes(), DemoRow::Lower);
 }
 
 void Formall::numedmo_Click()

@@ -10,7 +10,7 @@ namespace vq {
 
 void Formall::selectRow(const Emulation& row)
 {
-    selectEmulation(Comm1(), m_ctx.boxes(), m_ctx.state(), row);
+    selectEmulation(Comm1(), m_ctx.boxes(), m_ctx.session(), row);
 }
 
 void Formall::numZtk_Click()

@@ -1,8 +1,7 @@
 #include "app/mainops.h"
 
-#include "display/emulation.h"
 #include "shared/failuretext.h"
-#include "shared/frame.h"
+#include "shared/linechoices.h"
 
 namespace vq {
 
@@ -45,13 +44,14 @@ SettingsLine readSettingsLine(const CommPort& port)
     return {port.settings(), QStringLiteral("Port : %1").arg(port.commPort())};
 }
 
-StartupResult runStartup(CommPort& port, Module1& state)
+StartupResult runStartup(CommPort& port, Module1& state, DisplaySession& session)
 {
     StartupResult result;
-    state.EmulationPrefix = commandHead(code::SelectEmulation);
-    state.BaudText = QStringLiteral("9600");
-    state.FrameText = QStringLiteral("n,8,1");
-    state.PortSettings = state.BaudText + u',' + state.FrameText;
+    session.setStartupPrefix();
+    const QString line = DisplaySession::startupLine().toString();
+    state.BaudText = line.section(u',', 0, 0);
+    state.FrameText = line.section(u',', 1);
+    state.PortSettings = settingsText(state.BaudText, state.FrameText);
     try {
         port.setSettings(state.PortSettings);
         for (int n = 1; n <= kComPortCount; ++n) {
@@ -70,7 +70,7 @@ StartupResult runStartup(CommPort& port, Module1& state)
         state.PortNumber = 1;
         port.setCommPort(state.PortNumber);
         result.line = readSettingsLine(port);
-        state.ClearCmd = kStartupClear;
+        session.setStartupClear();
     } catch (const CommError&) {
         // Start-up ends early with the port closed and no message.
         if (port.portOpen())

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "display/session.h"
 #include "serial/commport.h"
 #include "shared/boxes.h"
 #include "shared/module1.h"
@@ -47,9 +48,9 @@ SettingsLine readSettingsLine(const CommPort& port);
 // Start-up: start values, settings, the probe of COM1 to COM6, port left closed on COM1.
 struct StartupResult {
     std::array<std::optional<StatusText>, kComPortCount> probe; // empty where a port was skipped
-    std::optional<SettingsLine> line;               // empty when start-up ended early
+    std::optional<SettingsLine> line;                           // empty when start-up ended early
 };
-StartupResult runStartup(CommPort& port, Module1& state);
+StartupResult runStartup(CommPort& port, Module1& state, DisplaySession& session);
 
 // The open (0) and close (1) presses. The line is empty where it keeps its text.
 struct PressResult {

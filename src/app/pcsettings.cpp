@@ -26,7 +26,7 @@ std::optional<QString> applyPcSettings(const PcChoices& choices, Module1& state,
         if (choices.line.frame)
             state.FrameText =
                 QString::fromLatin1(kLineFramings.at(size_t(*choices.line.frame)).text);
-        state.PortSettings = state.BaudText + u',' + state.FrameText;
+        state.PortSettings = settingsText(state.BaudText, state.FrameText);
         port.setSettings(state.PortSettings);
         port.setCommPort(state.PortNumber);
     } catch (const CommError& e) {

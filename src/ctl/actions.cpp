@@ -7,6 +7,7 @@
 #include "display/charset.h"
 #include "display/displaysettings.h"
 #include "display/emulation.h"
+#include "display/session.h"
 #include "shared/frame.h"
 #include "shared/linechoices.h"
 
@@ -75,7 +76,7 @@ QStringList framingNames()
 }
 
 // The display's own line from BAUD and FRAMING as the dialogs offer them; N_8_1 and n,8,1 too.
-std::optional<LineChoices> displayLine(const QString& baud, const QString& framing)
+std::optional<LineChoices> displayChoices(const QString& baud, const QString& framing)
 {
     const LineChoices rows = preselectLine(baud, framing.toUpper().replace(u'_', u','));
     if (!rows.baud || !rows.frame)
@@ -83,7 +84,7 @@ std::optional<LineChoices> displayLine(const QString& baud, const QString& frami
     return rows;
 }
 
-QString lineRefusal(const QString& what)
+QString settingsRefusal(const QString& what)
 {
     return QStringLiteral("%1: the display takes %2 to %3 baud and %4")
         .arg(what, rateNames().constFirst(), rateNames().constLast(),
@@ -92,14 +93,15 @@ QString lineRefusal(const QString& what)
 
 LineSettings settingsOf(const LineChoices& rows)
 {
-    return *LineSettings::parse(lineText(rows));
+    return *LineSettings::parse(settingsText(rows));
 }
 
 // What one action's handler works with.
 struct Build {
     const QStringList& args;
     Action& action;
-    QByteArray& clear;
+    DisplaySession& session;
+    std::optional<DemoRow> demoRow; // the verb's, where it writes one
     QString error;
     QString arg(int i) const { return args.value(i); }
 };
@@ -114,8 +116,8 @@ bool buildEmulation(Build& b)
         return false;
     }
     const Emulation& e = kEmulations[size_t(*row)];
-    b.action.steps = {{{}, false, {emulationCommand(commandHead(code::SelectEmulation), e)}}};
-    b.clear = e.clearBytes();
+    b.action.steps = {{{}, false, {b.session.emulationCommand(e)}}};
+    b.session.emulationSent(e);
     return true;
 }
 
@@ -127,13 +129,13 @@ bool buildReset(Build& b)
 
 bool buildDisplayLine(Build& b)
 {
-    const auto rows = displayLine(b.arg(0), b.arg(1));
+    const auto rows = displayChoices(b.arg(0), b.arg(1));
     if (!rows) {
-        b.error = lineRefusal(QStringLiteral("display-line %1 %2").arg(b.arg(0), b.arg(1)));
+        b.error = settingsRefusal(QStringLiteral("display-line %1 %2").arg(b.arg(0), b.arg(1)));
         return false;
     }
     b.action.steps = {{{}, false, displaySettingsCommands(*rows)}};
-    b.action.lineAfter = settingsOf(*rows);
+    b.action.settingsAfter = settingsOf(*rows);
     return true;
 }
 
@@ -141,11 +143,12 @@ bool buildDisplayLine(Build& b)
 // the target line gets them once more, so the display ends there whatever it was on.
 bool buildRescue(Build& b)
 {
+    const QString startup = DisplaySession::startupLine().toString();
     const auto rows = b.args.isEmpty()
-                          ? displayLine(QStringLiteral("9600"), QStringLiteral("N,8,1"))
-                          : displayLine(b.arg(0), b.arg(1));
+                          ? displayChoices(startup.section(u',', 0, 0), startup.section(u',', 1))
+                          : displayChoices(b.arg(0), b.arg(1));
     if (!rows) {
-        b.error = lineRefusal(QStringLiteral("rescue %1 %2").arg(b.arg(0), b.arg(1)));
+        b.error = settingsRefusal(QStringLiteral("rescue %1 %2").arg(b.arg(0), b.arg(1)));
         return false;
     }
     const QList<QByteArray> commands = displaySettingsCommands(*rows);
@@ -154,7 +157,7 @@ bool buildRescue(Build& b)
             b.action.steps << Step{settingsOf({rate, framing}), true, commands};
     }
     b.action.steps << Step{settingsOf(*rows), false, commands};
-    b.action.lineAfter = settingsOf(*rows);
+    b.action.settingsAfter = settingsOf(*rows);
     return true;
 }
 
@@ -195,11 +198,8 @@ bool buildStore(Build& b)
     if (!text(b, &plain))
         return false;
     // An empty text stores nothing, as the input box sends nothing for it.
-    if (!plain.isEmpty()) {
-        const DemoLine line =
-            b.action.words.constFirst() == u"upper" ? DemoLine::Upper : DemoLine::Lower;
-        b.action.steps = {{{}, false, {storeCommand(line, plain)}}};
-    }
+    if (!plain.isEmpty())
+        b.action.steps = {{{}, false, {storeCommand(*b.demoRow, plain)}}};
     return true;
 }
 
@@ -211,9 +211,7 @@ bool buildShow(Build& b)
 
 bool buildClearLine(Build& b)
 {
-    const DemoLine line =
-        b.action.words.constFirst() == u"clear-upper" ? DemoLine::Upper : DemoLine::Lower;
-    b.action.steps = {{{}, false, {clearCommand(line)}}};
+    b.action.steps = {{{}, false, {clearCommand(*b.demoRow)}}};
     return true;
 }
 
@@ -232,7 +230,7 @@ bool buildType(Build& b)
 
 bool buildClear(Build& b)
 {
-    b.action.steps = {{{}, false, {b.clear + '\r'}}};
+    b.action.steps = {{{}, false, {b.session.clearCommand()}}};
     return true;
 }
 
@@ -270,7 +268,9 @@ struct Verb {
     // display's slowest and fastest rates; {framings}: its framings.
     const char* help;
     bool (*build)(Build&);
-    QStringList (*names)();
+    QStringList (*names)() = nullptr;
+    bool takesText = false; // the rest of a profile's line, blanks and all
+    std::optional<DemoRow> demoRow = std::nullopt;
 };
 
 // clang-format off
@@ -284,17 +284,19 @@ const Verb kVerbs[] = {
     {"charset", 1, 1, "charset NAME|CODE", "{names}; or the code, 30 to 3F.", buildCharset,
      charsetNames},
     {"upper", 1, 1, "upper TEXT",
-     "Store the upper demonstration line; an empty text stores nothing.", buildStore, nullptr},
+     "Store the upper demonstration line; an empty text stores nothing.", buildStore, nullptr,
+     true, DemoRow::Upper},
     {"lower", 1, 1, "lower TEXT",
-     "Store the lower demonstration line; an empty text stores nothing.", buildStore, nullptr},
+     "Store the lower demonstration line; an empty text stores nothing.", buildStore, nullptr,
+     true, DemoRow::Lower},
     {"show", 0, 0, "show", "Show the demonstration lines.", buildShow, nullptr},
     {"clear-upper", 0, 0, "clear-upper", "Clear the stored upper demonstration line.",
-     buildClearLine, nullptr},
+     buildClearLine, nullptr, false, DemoRow::Upper},
     {"clear-lower", 0, 0, "clear-lower", "Clear the stored lower demonstration line.",
-     buildClearLine, nullptr},
+     buildClearLine, nullptr, false, DemoRow::Lower},
     {"type", 1, 1, "type TEXT",
      "The bytes the interactive window sends for TEXT typed key by key, one write a key; \\r is "
-     "Enter and \\b Backspace.", buildType, nullptr},
+     "Enter and \\b Backspace.", buildType, nullptr, true},
     {"clear", 0, 0, "clear",
      "The clear sequence of the last emulation chosen in the run (form feed before any), then "
      "CR.", buildClear, nullptr},
@@ -369,10 +371,6 @@ bool Planner::addAction(const QStringList& words, const QString& where)
 {
     if (!m_plan.error.isEmpty())
         return false;
-    if (!m_clearSet) {
-        m_clear = kStartupClear;
-        m_clearSet = true;
-    }
     const QString name = words.value(0);
     const Verb* verb = findVerb(name);
     if (!verb)
@@ -393,7 +391,7 @@ bool Planner::addAction(const QStringList& words, const QString& where)
     Action action;
     action.words = words;
     action.where = where;
-    Build b{args, action, m_clear, {}};
+    Build b{args, action, m_session, verb->demoRow, {}};
     if (!verb->build(b))
         return fail(where + b.error);
     m_plan.actions << action;
@@ -434,7 +432,8 @@ bool Planner::addWords(const QList<QByteArray>& words)
 
 bool takesText(const QString& name)
 {
-    return name == u"upper" || name == u"lower" || name == u"type";
+    const Verb* verb = findVerb(name);
+    return verb && verb->takesText;
 }
 
 QString unescaped(const QString& text, QString* error)

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "display/session.h"
 #include "serial/linesettings.h"
 
 #include <functional>
@@ -17,9 +18,10 @@ inline constexpr int kMaxTextLength = 65536;
 
 // One stretch of an action sent at one PC-side line.
 struct Step {
-    std::optional<LineSettings> pcLine; // the PC side switches to it first, once the line is clear
-    bool mayRefuse = false;             // a line the device refuses is skipped and named
-    QList<QByteArray> writes;           // one entry a write, in order
+    std::optional<LineSettings>
+        pcSettings;           // the PC side switches to it first, once the line is clear
+    bool mayRefuse = false;   // a line the device refuses is skipped and named
+    QList<QByteArray> writes; // one entry a write, in order
 };
 
 // What a device is, for actions that write its own name on it.
@@ -37,7 +39,7 @@ struct Action {
     // The writes when they depend on the device (identify).
     std::function<QList<QByteArray>(const DeviceInfo&)> forDevice;
     // The display's own line after it: the PC side follows before the next action.
-    std::optional<LineSettings> lineAfter;
+    std::optional<LineSettings> settingsAfter;
 
     QList<QByteArray> writes(const DeviceInfo& device = {}) const;
 };
@@ -63,8 +65,7 @@ private:
     bool fail(const QString& why);
 
     Plan m_plan;
-    QByteArray m_clear;
-    bool m_clearSet = false;
+    DisplaySession m_session = DisplaySession::started();
 };
 
 // Whether an action takes the rest of its line as one text (in a profile).

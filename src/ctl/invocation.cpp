@@ -80,7 +80,7 @@ Invocation parseInvocation(const QList<QByteArray>& raw, int fifoWaitMs)
         return run;
     };
     Planner planner;
-    QString lineText = QStringLiteral("9600,n,8,1");
+    QString settings = DisplaySession::startupLine().toString();
     const QList<QByteArray> profiles = args.values(QStringLiteral("profile"));
     if (profiles.size() > 1)
         return fail(QStringLiteral("--profile given twice; put the actions in one profile"));
@@ -88,15 +88,15 @@ Invocation parseInvocation(const QList<QByteArray>& raw, int fifoWaitMs)
         const Profile profile = readProfile(profiles.constFirst(), planner, fifoWaitMs);
         if (!profile.error.isEmpty())
             return fail(profile.error);
-        lineText = profile.line.value_or(lineText);
+        settings = profile.lineSettings.value_or(settings);
     }
     if (args.isSet(QStringLiteral("line")))
-        lineText = args.value(QStringLiteral("line"));
-    const auto line = LineSettings::parse(lineText);
+        settings = args.value(QStringLiteral("line"));
+    const auto line = LineSettings::parse(settings);
     if (!line)
-        return fail(
-            QStringLiteral("--line %1: not line settings such as 9600,n,8,1").arg(lineText));
-    run.line = *line;
+        return fail(QStringLiteral("--line %1: not line settings such as %2")
+                        .arg(settings, DisplaySession::startupLine().toString()));
+    run.lineSettings = *line;
     // The whole list is checked before the first byte goes out.
     if (!planner.addWords(args.positionals))
         return fail(planner.plan().error);

@@ -16,7 +16,7 @@ struct Invocation {
     enum What { Run, DryRun, Help, Version, ListPorts, Complete, Manual } what = Run;
     bool json = false;
     Plan plan;
-    LineSettings line;
+    LineSettings lineSettings;
     QList<QByteArray> devices;
     QString complete; // what to complete
     QString error;    // bad usage: nothing is sent

@@ -57,7 +57,7 @@ int main(int argc, char** argv)
         break;
     }
     const cli::TerminationSignals termination;
-    const bool allDone = ctl::runPlan(run.plan, run.devices, run.line, report);
+    const bool allDone = ctl::runPlan(run.plan, run.devices, run.lineSettings, report);
     if (cli::TerminationSignals::count() > 0)
         cli::TerminationSignals::endBy(cli::TerminationSignals::first());
     return allDone ? 0 : 1;

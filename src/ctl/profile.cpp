@@ -1,6 +1,7 @@
 #include "ctl/profile.h"
 
 #include "ctl/report.h"
+#include "display/session.h"
 #include "serial/linesettings.h"
 
 #include <cerrno>
@@ -128,13 +129,14 @@ Profile readProfile(const QByteArray& name, Planner& planner, int waitMs)
         }
         const QStringList words = profileWords(text);
         if (words.constFirst() == u"line") {
-            if (profile.line || words.size() != 2 || !LineSettings::parse(words[1])) {
-                profile.error = where + (profile.line ? QStringLiteral("a second line entry")
-                                                      : QStringLiteral("line takes settings "
-                                                                       "such as 9600,n,8,1"));
+            if (profile.lineSettings || words.size() != 2 || !LineSettings::parse(words[1])) {
+                profile.error = where + (profile.lineSettings
+                                             ? QStringLiteral("a second line entry")
+                                             : QStringLiteral("line takes settings such as %1")
+                                                   .arg(DisplaySession::startupLine().toString()));
                 return profile;
             }
-            profile.line = words[1];
+            profile.lineSettings = words[1];
             continue;
         }
         if (!planner.addAction(words, where)) {

@@ -16,8 +16,8 @@ namespace vq::ctl {
 inline constexpr qint64 kMaxProfileBytes = 4 * 1024 * 1024;
 
 struct Profile {
-    std::optional<QString> line;
-    QString error; // "FILE:LINE: what is wrong", or "FILE: ..."
+    std::optional<QString> lineSettings; // its "line" entry
+    QString error;                       // "FILE:LINE: what is wrong", or "FILE: ..."
 };
 
 // Reads `name` ("-" for stdin; a pipe or FIFO is read as it comes) and adds its actions to the

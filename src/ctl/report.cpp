@@ -21,11 +21,11 @@ QJsonObject actionJson(const Action& action, const QList<QByteArray>& writes)
                      {QStringLiteral("arguments"), QJsonArray::fromStringList(action.words.mid(1))},
                      {QStringLiteral("bytes"), hexBytes(writes)}};
     if (std::any_of(action.steps.begin(), action.steps.end(),
-                    [](const Step& s) { return bool(s.pcLine); })) {
+                    [](const Step& s) { return bool(s.pcSettings); })) {
         QJsonArray steps;
         for (const Step& s : action.steps)
             steps << QJsonObject{
-                {QStringLiteral("line"), s.pcLine ? s.pcLine->toString() : QString()},
+                {QStringLiteral("line"), s.pcSettings ? s.pcSettings->toString() : QString()},
                 {QStringLiteral("bytes"), hexBytes(s.writes)}};
         json.insert(QStringLiteral("steps"), steps);
     }
@@ -59,15 +59,15 @@ void Report::action(const QByteArray& device, const Action& action, const Device
     for (const QString& w : action.words)
         words << printable(w);
     QString text = words.join(u' ') + QStringLiteral(": ");
-    if (action.steps.size() > 1 && action.steps.constFirst().pcLine) {
+    if (action.steps.size() > 1 && action.steps.constFirst().pcSettings) {
         // A sweep says its bytes once; a dry run shows it whole, a line at each PC-side line.
         text += QStringLiteral("%1 at each of %2")
                     .arg(hexBytes(action.steps.constFirst().writes),
                          counted(action.steps.size(), "line"));
         for (const Step& s : action.steps) {
             if (device.isEmpty())
-                text +=
-                    QStringLiteral("\n  at %1: %2").arg(s.pcLine->toString(), hexBytes(s.writes));
+                text += QStringLiteral("\n  at %1: %2")
+                            .arg(s.pcSettings->toString(), hexBytes(s.writes));
         }
     } else {
         text += hexBytes(writes);

@@ -39,8 +39,9 @@ struct NotSent {};
 // One device's run, in its own words.
 class DeviceRun {
 public:
-    DeviceRun(const Plan& plan, const QByteArray& device, const LineSettings& line, Report& report)
-        : m_plan(plan), m_device(device), m_now(line), m_report(report),
+    DeviceRun(const Plan& plan, const QByteArray& device, const LineSettings& pcSettings,
+              Report& report)
+        : m_plan(plan), m_device(device), m_pcSettings(pcSettings), m_report(report),
           m_port(PortMap{{{1, device}}})
     {
         m_port.setOnLost([this](qint64 dropped, bool) { m_dropped += dropped; });
@@ -52,9 +53,9 @@ public:
     {
         QString failure;
         try {
-            m_port.setSettings(m_now.toString());
+            m_port.setSettings(m_pcSettings.toString());
             m_port.setPortOpen(true);
-            qCDebug(lcCtl) << m_device << "opened at" << m_now.toString();
+            qCDebug(lcCtl) << m_device << "opened at" << m_pcSettings.toString();
             const bool named = std::any_of(m_plan.actions.begin(), m_plan.actions.end(),
                                            [](const Action& a) { return bool(a.forDevice); });
             const DeviceInfo info = named ? deviceInfo(m_device) : DeviceInfo{m_device, {}, 0};
@@ -99,8 +100,9 @@ private:
         const QList<Step> steps =
             action.forDevice ? QList<Step>{{{}, false, action.forDevice(info)}} : action.steps;
         for (const Step& step : steps) {
-            if (step.pcLine && *step.pcLine != m_now && !switchTo(*step.pcLine, step.mayRefuse)) {
-                refused << step.pcLine->toString();
+            if (step.pcSettings && *step.pcSettings != m_pcSettings &&
+                !switchTo(*step.pcSettings, step.mayRefuse)) {
+                refused << step.pcSettings->toString();
                 continue;
             }
             for (const QByteArray& bytes : step.writes) {
@@ -116,30 +118,30 @@ private:
                           QStringLiteral("skipped %1 the device refuses: %2")
                               .arg(counted(refused.size(), "line"), refused.join(u' ')),
                           {{QStringLiteral("skipped"), QJsonArray::fromStringList(refused)}});
-        if (action.lineAfter) {
-            if (*action.lineAfter != m_now)
-                switchTo(*action.lineAfter, false);
+        if (action.settingsAfter) {
+            if (*action.settingsAfter != m_pcSettings)
+                switchTo(*action.settingsAfter, false);
             m_report.note(
                 m_device,
-                QStringLiteral("the line is now %1, as the display's").arg(m_now.toString()),
-                {{QStringLiteral("line"), m_now.toString()}});
+                QStringLiteral("the line is now %1, as the display's").arg(m_pcSettings.toString()),
+                {{QStringLiteral("line"), m_pcSettings.toString()}});
         }
     }
 
     // The PC side follows once the display has the bytes before; false when the device refuses a
     // line it may refuse.
-    bool switchTo(const LineSettings& line, bool mayRefuse)
+    bool switchTo(const LineSettings& settings, bool mayRefuse)
     {
         settle();
         try {
-            m_port.setSettings(line.toString());
+            m_port.setSettings(settings.toString());
         } catch (const CommError& e) {
             if (mayRefuse && e.number() == err::SettingsRefused)
                 return false;
             throw;
         }
-        qCDebug(lcCtl) << m_device << "PC side now" << line.toString();
-        m_now = line;
+        qCDebug(lcCtl) << m_device << "PC side now" << settings.toString();
+        m_pcSettings = settings;
         return true;
     }
 
@@ -157,7 +159,7 @@ private:
 
     const Plan& m_plan;
     QByteArray m_device;
-    LineSettings m_now;
+    LineSettings m_pcSettings;
     Report& m_report;
     TermiosPort m_port;
     qint64 m_handed = 0;
@@ -173,7 +175,7 @@ void printPlan(const Plan& plan, Report& report)
         report.action({}, action);
 }
 
-bool runPlan(const Plan& plan, const QList<QByteArray>& devices, const LineSettings& line,
+bool runPlan(const Plan& plan, const QList<QByteArray>& devices, const LineSettings& pcSettings,
              Report& report)
 {
     bool allDone = true;
@@ -185,7 +187,7 @@ bool runPlan(const Plan& plan, const QList<QByteArray>& devices, const LineSetti
             allDone = false;
             continue;
         }
-        allDone = DeviceRun(plan, device, line, report).run() && allDone;
+        allDone = DeviceRun(plan, device, pcSettings, report).run() && allDone;
     }
     return allDone;
 }

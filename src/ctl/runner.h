@@ -16,7 +16,7 @@ void printPlan(const Plan& plan, Report& report);
 // takes no new action: what is on its way is waited for, as at a close (a second signal cuts
 // that short), the device is put back and the rest are left alone. True when every action
 // reached every device.
-bool runPlan(const Plan& plan, const QList<QByteArray>& devices, const LineSettings& line,
+bool runPlan(const Plan& plan, const QList<QByteArray>& devices, const LineSettings& pcSettings,
              Report& report);
 
 // What the system's port list and the windows' numbering say of a device.

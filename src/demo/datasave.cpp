@@ -1,6 +1,7 @@
 #include "demo/datasave.h"
 
 #include "demo/interactive.h"
+#include "display/session.h"
 #include "shared/appcontext.h"
 #include "shared/frame.h"
 #include "shared/guardedsend.h"
@@ -83,7 +84,7 @@ bool DATASAVE::keyin_KeyPress(int KeyAscii)
 void DATASAVE::clear_Click()
 {
     // The box is emptied only when the display was, so it keeps showing what the display has.
-    if (sendClear(m_ctx.port(), m_ctx.boxes(), m_ctx.state().ClearCmd))
+    if (sendClear(m_ctx.port(), m_ctx.boxes(), m_ctx.session()))
         keyin()->clear();
 }
 

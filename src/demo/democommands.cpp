@@ -6,10 +6,9 @@
 namespace vq {
 
 // Storing numbers the lines 1 and 2, clearing 2 and 3: the display's own numbering.
-QByteArray storeCommand(DemoLine line, const QString& text)
+QByteArray storeCommand(DemoRow row, const QString& text)
 {
-    return displayCommand(code::StoreLine, line == DemoLine::Upper ? '1' : '2',
-                          toDisplayBytes(text));
+    return displayCommand(code::StoreLine, row == DemoRow::Upper ? '1' : '2', toDisplayBytes(text));
 }
 
 QByteArray showCommand()
@@ -17,27 +16,27 @@ QByteArray showCommand()
     return displayCommand(code::ShowDemo, 0x08);
 }
 
-QByteArray clearCommand(DemoLine line)
+QByteArray clearCommand(DemoRow row)
 {
-    return displayCommand(code::Bell, line == DemoLine::Upper ? '2' : '3');
+    return displayCommand(code::Bell, row == DemoRow::Upper ? '2' : '3');
 }
 
-QString storePrompt(DemoLine line)
+QString storePrompt(DemoRow row)
 {
     return QStringLiteral("Please input demo messages to save on %1 line,the maximum data "
                           "character is under 200. ")
-        .arg(line == DemoLine::Upper ? QStringLiteral("upper") : QStringLiteral("lower"));
+        .arg(row == DemoRow::Upper ? QStringLiteral("upper") : QStringLiteral("lower"));
 }
 
-void storeDemoMessage(CommPort& port, Boxes& boxes, DemoLine line)
+void storeDemoMessage(CommPort& port, Boxes& boxes, DemoRow row)
 {
     // Refuse before asking, so the operator types nothing in vain; the port is not read again
     // after the modal box.
     if (!portOpenOrRefuse(port, boxes))
         return;
-    const QString text = boxes.ShowInput(storePrompt(line), kDemoInputTitle, QString());
+    const QString text = boxes.ShowInput(storePrompt(row), kDemoInputTitle, QString());
     if (!text.isEmpty())
-        sendReported(port, boxes, storeCommand(line, text));
+        sendReported(port, boxes, storeCommand(row, text));
 }
 
 void showDemoMessages(CommPort& port, Boxes& boxes)
@@ -45,10 +44,10 @@ void showDemoMessages(CommPort& port, Boxes& boxes)
     guardedSend(port, boxes, showCommand());
 }
 
-void clearDemoMessage(CommPort& port, Boxes& boxes, DemoLine line)
+void clearDemoMessage(CommPort& port, Boxes& boxes, DemoRow row)
 {
-    guardedSend(port, boxes, clearCommand(line),
-                line == DemoLine::Upper ? kPortNotOpenShort : kPortNotOpen);
+    guardedSend(port, boxes, clearCommand(row),
+                row == DemoRow::Upper ? kPortNotOpenShort : kPortNotOpen);
 }
 
 } // namespace vq

@@ -9,21 +9,21 @@
 namespace vq {
 
 // The display's two demonstration lines.
-enum class DemoLine { Upper, Lower };
+enum class DemoRow { Upper, Lower };
 
 inline const QString kPortNotOpenShort = QStringLiteral("Port not open...");
 inline const QString kDemoInputTitle = QStringLiteral("input character");
 
 // The text is placed as typed: no length byte, no fill, nothing escaped.
-QByteArray storeCommand(DemoLine line, const QString& text);
+QByteArray storeCommand(DemoRow row, const QString& text);
 QByteArray showCommand();
-QByteArray clearCommand(DemoLine line);
+QByteArray clearCommand(DemoRow row);
 
-QString storePrompt(DemoLine line);
+QString storePrompt(DemoRow row);
 
 // The persistent-demo menu entries over a port and the boxes.
-void storeDemoMessage(CommPort& port, Boxes& boxes, DemoLine line);
+void storeDemoMessage(CommPort& port, Boxes& boxes, DemoRow row);
 void showDemoMessages(CommPort& port, Boxes& boxes);
-void clearDemoMessage(CommPort& port, Boxes& boxes, DemoLine line);
+void clearDemoMessage(CommPort& port, Boxes& boxes, DemoRow row);
 
 } // namespace vq

@@ -1,5 +1,6 @@
 #include "demo/interactive.h"
 
+#include "display/session.h"
 #include "shared/frame.h"
 #include "shared/guardedsend.h"
 
@@ -88,9 +89,9 @@ bool sendTyped(CommPort& port, Boxes& boxes, char byte)
     return guardedSend(port, boxes, QByteArray(1, byte));
 }
 
-bool sendClear(CommPort& port, Boxes& boxes, const QByteArray& clearCmd)
+bool sendClear(CommPort& port, Boxes& boxes, const DisplaySession& session)
 {
-    return guardedSend(port, boxes, clearCmd + '\r');
+    return guardedSend(port, boxes, session.clearCommand());
 }
 
 } // namespace vq

@@ -9,6 +9,8 @@
 
 namespace vq {
 
+struct DisplaySession;
+
 inline const QString kOpenPortQuestion =
     QStringLiteral("Port not open...\rNow, Want To Open the Port?");
 
@@ -25,6 +27,6 @@ QByteArray typedBytes(int key, Qt::KeyboardModifiers modifiers, const QString& t
 // One typed byte, or Clear's ClearCmd and CR, in one write. Refused while the port is closed;
 // true when it went out.
 bool sendTyped(CommPort& port, Boxes& boxes, char byte);
-bool sendClear(CommPort& port, Boxes& boxes, const QByteArray& clearCmd);
+bool sendClear(CommPort& port, Boxes& boxes, const DisplaySession& session);
 
 } // namespace vq

@@ -1,25 +1,21 @@
 #include "display/emulation.h"
 
+#include "display/session.h"
 #include "shared/frame.h"
 #include "shared/guardedsend.h"
 
 namespace vq {
-
-QByteArray emulationCommand(const QByteArray& prefix, const Emulation& row)
-{
-    return displayCommand(prefix, row.mode);
-}
 
 QByteArray resetCommand()
 {
     return displayCommand(code::Bell, '1');
 }
 
-bool selectEmulation(CommPort& port, Boxes& boxes, Module1& state, const Emulation& row)
+bool selectEmulation(CommPort& port, Boxes& boxes, DisplaySession& session, const Emulation& row)
 {
-    if (!guardedSend(port, boxes, emulationCommand(state.EmulationPrefix, row)))
+    if (!guardedSend(port, boxes, session.emulationCommand(row)))
         return false;
-    state.ClearCmd = row.clearBytes();
+    session.emulationSent(row);
     return true;
 }
 

@@ -2,13 +2,14 @@
 
 #include "serial/commport.h"
 #include "shared/boxes.h"
-#include "shared/module1.h"
 
 #include <array>
 #include <QByteArray>
 #include <string_view>
 
 namespace vq {
+
+struct DisplaySession;
 
 // One entry of the emulation submenu, with all that goes with it: its menu control and
 // caption, the mode byte the display takes, the sequence that clears the display once it runs
@@ -35,9 +36,6 @@ inline constexpr std::array<Emulation, 8> kEmulations{{
     {"NUMUTCS", "UTC/&S", '6', "\x1f", "UTC/S"},
 }};
 
-// The clear sequence from start-up until an emulation is chosen.
-inline const QByteArray kStartupClear("\x0c", 1);
-
 // The row of a menu entry, found while compiling.
 consteval const Emulation& emulationRow(std::string_view menu)
 {
@@ -48,12 +46,11 @@ consteval const Emulation& emulationRow(std::string_view menu)
     throw "no such emulation entry";
 }
 
-QByteArray emulationCommand(const QByteArray& prefix, const Emulation& row);
 // Not built from EmulationPrefix: the reset code is a control byte of its own.
 QByteArray resetCommand();
 
 // Sends the row's command through the guarded send; ClearCmd changes only once it went out.
-bool selectEmulation(CommPort& port, Boxes& boxes, Module1& state, const Emulation& row);
+bool selectEmulation(CommPort& port, Boxes& boxes, DisplaySession& session, const Emulation& row);
 
 bool resetDisplay(CommPort& port, Boxes& boxes);
 

@@ -11,8 +11,9 @@ void bringToFront(QWidget* window)
     window->activateWindow();
 }
 
-AppContext::AppContext(Module1& state, Boxes& boxes, PortFactory makePort, WindowFactory makeMain)
-    : m_state(state), m_boxes(boxes), m_makePort(std::move(makePort)),
+AppContext::AppContext(Module1& state, DisplaySession& session, Boxes& boxes, PortFactory makePort,
+                       WindowFactory makeMain)
+    : m_state(state), m_session(session), m_boxes(boxes), m_makePort(std::move(makePort)),
       m_makeMain(std::move(makeMain)), m_end([] { QCoreApplication::exit(0); })
 {
 }

@@ -12,6 +12,8 @@
 
 namespace vq {
 
+struct DisplaySession; // display/session.h: the windows' session with the display
+
 // Brings a shown window to the front and gives it the focus.
 void bringToFront(QWidget* window);
 
@@ -22,12 +24,14 @@ class AppContext {
 public:
     using WindowFactory = std::function<QWidget*(AppContext&)>;
 
-    AppContext(Module1& state, Boxes& boxes, PortFactory makePort, WindowFactory makeMain);
+    AppContext(Module1& state, DisplaySession& session, Boxes& boxes, PortFactory makePort,
+               WindowFactory makeMain);
     ~AppContext();
     AppContext(const AppContext&) = delete;
     AppContext& operator=(const AppContext&) = delete;
 
     Module1& state() { return m_state; }
+    DisplaySession& session() { return m_session; }
     Boxes& boxes() { return m_boxes; }
 
     // Shows the main window, creating it anew (start-up included) when it was closed.
@@ -58,6 +62,7 @@ private:
     QWidget* open(std::type_index kind) const;
 
     Module1& m_state;
+    DisplaySession& m_session;
     Boxes& m_boxes;
     PortFactory m_makePort;
     WindowFactory m_makeMain;

@@ -17,10 +17,15 @@ LineChoices preselectLine(const QString& baudText, const QString& frameText)
     return choices;
 }
 
-QString lineText(const LineChoices& rows)
+QString settingsText(const QString& baudText, const QString& frameText)
 {
-    return QString::fromLatin1(kLineRates.at(size_t(rows.baud.value_or(0))).text) + u',' +
-           QString::fromLatin1(kLineFramings.at(size_t(rows.frame.value_or(0))).text);
+    return baudText + u',' + frameText;
+}
+
+QString settingsText(const LineChoices& rows)
+{
+    return settingsText(QString::fromLatin1(kLineRates.at(size_t(rows.baud.value_or(0))).text),
+                        QString::fromLatin1(kLineFramings.at(size_t(rows.frame.value_or(0))).text));
 }
 
 } // namespace vq

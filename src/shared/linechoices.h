@@ -51,7 +51,9 @@ struct LineChoices {
 // First exact baud match; a framing text matches in its upper-case or lower-case spelling only.
 LineChoices preselectLine(const QString& baudText, const QString& frameText);
 
-// The settings string of a rate and a framing row, such as 19200,N,8,1.
-QString lineText(const LineChoices& rows);
+// The settings string of a rate and a framing, such as 9600,n,8,1 of "9600" and "n,8,1".
+QString settingsText(const QString& baudText, const QString& frameText);
+// The same of a rate and a framing row, such as 19200,N,8,1.
+QString settingsText(const LineChoices& rows);
 
 } // namespace vq

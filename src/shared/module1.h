@@ -7,12 +7,11 @@ namespace vq {
 
 // The process-wide variables; they live for the whole process and are never saved.
 struct Module1 {
-    QByteArray EmulationPrefix;
     QString BaudText;
     QString FrameText;
     QString PortSettings;
     qint16 PortNumber = 0;
-    QByteArray ClearCmd;
+    // EmulationPrefix and ClearCmd are the display session's (display/session.h).
 
     // Used only by the message and input boxes.
     qint16 MsgResult = 0;

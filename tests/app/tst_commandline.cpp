@@ -218,9 +218,9 @@ private slots:
                 a.steps.size() > 1 ? a.steps.constLast().writes : a.writes();
             said << a.words.join(u' ') + QStringLiteral(": ") + ctl::hexBytes(bytes);
         }
-        const QString line = run.line == LineSettings{}
+        const QString line = run.lineSettings == LineSettings{}
                                  ? QString()
-                                 : QStringLiteral("line=%1 ").arg(run.line.toString());
+                                 : QStringLiteral("line=%1 ").arg(run.lineSettings.toString());
         QCOMPARE(line + said.join(QStringLiteral(" | ")), expected);
     }
 };

@@ -326,7 +326,7 @@ private slots:
             return;
         }
         const bool mainClosed = main == u"closed";
-        h.state.ClearCmd = "\x1f";
+        h.session.ClearCmd = "\x1f";
         if (mainClosed)
             QVERIFY(w->close());
         else
@@ -339,7 +339,7 @@ private slots:
         QVERIFY(h.main() && h.main()->isVisible());
         QCOMPARE(h.portsMade, mainClosed ? 2 : 1);
         // Made anew, the main window runs start-up again.
-        QCOMPARE(h.state.ClearCmd, mainClosed ? hex("0C") : hex("1F"));
+        QCOMPARE(h.session.ClearCmd, mainClosed ? hex("0C") : hex("1F"));
         QVERIFY(h.written.isEmpty());
     }
 

@@ -222,7 +222,7 @@ private slots:
             w->numrun_Click();
             QCOMPARE(boxes.shown.size(), found ? 1 : 2);
             QCOMPARE(boxes.shown.last().text, kPortNotOpen);
-            QCOMPARE(rig.h->state.ClearCmd,
+            QCOMPARE(rig.h->session.ClearCmd,
                      hex("1F")); // kept from the last emulation that went out
             w->Command1_Click(0);
             QCOMPARE(boxes.shown.last(),

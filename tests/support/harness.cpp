@@ -56,7 +56,7 @@ void Harness::make(PortFactory ports, BoxKind kind)
 {
     m_real = std::make_unique<WidgetBoxes>(state);
     Boxes& chosen = kind == Real ? static_cast<Boxes&>(*m_real) : boxes;
-    m_ctx = std::make_unique<AppContext>(state, chosen, std::move(ports),
+    m_ctx = std::make_unique<AppContext>(state, session, chosen, std::move(ports),
                                          [](AppContext& c) { return new Formall(c); });
     m_ctx->setEndHandler([this] { ++ends; });
 }

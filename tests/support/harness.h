@@ -2,6 +2,7 @@
 
 #include "app/formall.h"
 #include "dialogs/widgetboxes.h"
+#include "display/session.h"
 #include "scriptedboxes.h"
 #include "serial/portmap.h"
 #include "shared/appcontext.h"
@@ -22,6 +23,7 @@ public:
     Q_DISABLE_COPY(Harness)
 
     Module1 state;
+    DisplaySession session;
     ScriptedBoxes boxes;
     QList<QByteArray> written; // every write of every fake port made
     QList<int> missing;        // fake ports whose open fails with "Invalid port number"

@@ -243,7 +243,7 @@ private slots:
         vq::ctl::Planner planner;
         QVERIFY(planner.addWords({"rescue"}));
         for (const vq::ctl::Step& step : planner.plan().actions.constFirst().steps) {
-            const vq::LineSettings& l = *step.pcLine;
+            const vq::LineSettings& l = *step.pcSettings;
             decoder.setPcLine(
                 {l.baud, {l.parity, l.dataBits, l.stopBits == vq::StopBits::Two ? 2 : 1}});
             for (const QByteArray& write : step.writes)
