@@ -10,6 +10,10 @@ namespace vq {
 
 QFont fontFor(const FontDef& want, const QFont& base);
 
+// The light colours the windows were designed with, every role set, so a desktop theme
+// changes none of them.
+QPalette designedPalette();
+
 // 0xRRGGBB, or a system colour taken from the palette.
 QColor colourOf(quint32 value, const QPalette& system);
 

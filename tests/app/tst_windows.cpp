@@ -25,6 +25,7 @@
 #include <QPushButton>
 #include <QRadioButton>
 
+using namespace Qt::StringLiterals;
 using namespace vq;
 using namespace vq::test;
 
@@ -123,6 +124,36 @@ bool withFormSet(const std::function<void()>& open, const std::function<void(For
     });
     open();
     return seen;
+}
+
+// Every window built on the desktop as it is, named first: each named control shown with its
+// caption's and background's colours (but on the boxes, which take the desktop's).
+QStringList everyWindowsLooks()
+{
+    Harness h;
+    Formall* w = h.start();
+    w->Command1_Click(0);
+    for (const char* entry : {"numbaudrate", "numinterset", "numedmo", "numabout"})
+        w->menuEntry(entry)->trigger();
+    FormSet set(h.state, w->Comm1(), h.boxes);
+    MsgWindow box(h.state);
+    set.show();
+    box.show();
+    QStringList out, windows;
+    for (QWidget* window : shown("QWidget")) {
+        windows << QString::fromLatin1(window->metaObject()->className());
+        for (QWidget* c : window->findChildren<QWidget*>(QRegularExpression(u"^(?!qt_)."_s))) {
+            const QPalette& p = c->palette();
+            if (c->isVisibleTo(window))
+                out << windows.last() + u' ' + c->objectName() +
+                           (&box == window ? QString()
+                                           : u' ' + p.color(c->foregroundRole()).name() + " on " +
+                                                 p.color(c->backgroundRole()).name());
+        }
+    }
+    out.sort();
+    windows.sort();
+    return QStringList{windows.join(u' ')} + out;
 }
 
 } // namespace
@@ -649,6 +680,31 @@ private slots:
         if (window == u"FormSet")
             happened << h.state.PortSettings;
         QCOMPARE(happened.join(QLatin1String(" | ")), effect);
+    }
+
+    // A dark desktop changes no colour of a window that fixes its own.
+    void desktops_data()
+    {
+        QTest::addColumn<QPalette>("palette");
+        QTest::addColumn<QFont>("font");
+        QTest::newRow("dark Fusion palette")
+            << QPalette(QColor(50, 50, 50)) << QApplication::font();
+    }
+
+    void desktops()
+    {
+        QFETCH(QPalette, palette);
+        QFETCH(QFont, font);
+        const QStringList light = everyWindowsLooks();
+        QCOMPARE(light.first(), u"vq::DATASAVE vq::FormAbout vq::FormBaud vq::FormInt vq::FormSet "
+                                u"vq::Formall vq::MsgWindow"_s);
+        const auto restore = qScopeGuard([p = QApplication::palette(), f = QApplication::font()] {
+            QApplication::setPalette(p);
+            QApplication::setFont(f);
+        });
+        QApplication::setPalette(palette);
+        QApplication::setFont(font);
+        QCOMPARE(everyWindowsLooks(), light);
     }
 };
 
