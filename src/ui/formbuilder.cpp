@@ -72,7 +72,7 @@ FormControls buildForm(QWidget* form, const FormDef& design, std::span<const Con
     FormControls built;
     form->setObjectName(QString::fromUtf8(design.name));
     form->setWindowTitle(QString::fromUtf8(design.caption));
-    form->setFont(fontFor(design.font, form->font()));
+    form->setFont(fontFor(design.font, layoutFont()));
     const QString title = spokenName(QString::fromUtf8(design.caption));
     if (title != QString::fromUtf8(design.caption))
         speakAs(form, title);

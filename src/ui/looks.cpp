@@ -22,6 +22,11 @@ QString familyFor(const QString& family)
 
 } // namespace
 
+QFont layoutFont()
+{
+    return QFont(familyFor(QStringLiteral("DejaVu Sans")), 9, QFont::Normal, false);
+}
+
 QFont fontFor(const FontDef& want, const QFont& base)
 {
     QFont font = base;

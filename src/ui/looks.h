@@ -8,6 +8,10 @@
 
 namespace vq {
 
+// The face and size the windows were laid out in where their design names none: theirs
+// whatever the desktop's font, so no caption outgrows its fixed place.
+QFont layoutFont();
+
 QFont fontFor(const FontDef& want, const QFont& base);
 
 // The light colours the windows were designed with, every role set, so a desktop theme
