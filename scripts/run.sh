@@ -1,5 +1,5 @@
 #!/usr/bin/env bash
-# Installs what is missing to build and run, builds a release of the two programs and starts
+# Installs what is missing to build and run, builds a release of the three programs and starts
 # the utility, on a virtual X server when there is no display.
 # With no arguments COM1 is a virtual display; arguments go to the utility (--com 1=/dev/ttyUSB0).
 set -euo pipefail
@@ -7,8 +7,10 @@ cd "$(dirname "$0")/.."
 purposes=(build run)
 [ -z "${DISPLAY:-}${WAYLAND_DISPLAY:-}" ] && purposes+=(xserver)
 bash scripts/deps.sh "${purposes[@]}"
-# Only the two programs: the tests are built by scripts/test.sh, in its own folders.
-bash scripts/build.sh build-release Release -DBUILD_TESTING=OFF -- vq3360 vq3360-virtual-display
+# Every program, as the README runs them from build-release/, and no tests: scripts/test.sh
+# builds those in its own folders.
+programs=(vq3360 vq3360-virtual-display vq3360ctl)
+bash scripts/build.sh build-release Release -DBUILD_TESTING=OFF -- "${programs[@]}"
 bin=build-release
 
 # What this script starts ends with it, however it ends: the last started first, so the
@@ -56,7 +58,8 @@ if [ -z "${DISPLAY:-}${WAYLAND_DISPLAY:-}" ]; then
     # Its own session keeps Ctrl-C from ending it before the programs shown on it.
     start --quiet setsid Xvfb -displayfd 1 -screen 0 1280x1024x24 -nolisten tcp
     export DISPLAY=":$ready"
-    echo "No display found: started a virtual X server on $DISPLAY (see it with a VNC viewer or screenshots)." >&2
+    echo "No display found: the windows run on a virtual X server ($DISPLAY), where nobody sees them." \
+        "To see them, run this in a desktop session, or over \"ssh -X\" from one." >&2
 fi
 
 # The utility starts the virtual display beside it, as COM1, and ends it as it ends.

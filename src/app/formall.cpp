@@ -146,6 +146,9 @@ Formall::Formall(AppContext& ctx) : m_ctx(ctx), m_comm1(ctx.makePort())
     m_controls = buildForm(client, kFormall, kControls);
     setCentralWidget(client);
     buildMenus();
+    // The bars are laid out in the window's width, so they keep its font too.
+    menuBar()->setFont(client->font());
+    statusBar()->setFont(client->font());
     // Empty but while bytes wait for a slow line.
     statusBar()->setSizeGripEnabled(false);
     setFixedSize(client->width(), client->height() + menuBar()->sizeHint().height() +

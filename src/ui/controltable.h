@@ -37,6 +37,12 @@ enum SystemColour : quint32 {
     SysActiveBorder = 0x8000000Au,
 };
 
+// A colour of the design's own, not one the desktop's palette gives.
+constexpr bool isFixedColour(quint32 v)
+{
+    return v != kNoColour && !(v & 0x80000000u);
+}
+
 struct FontDef {
     const char* family = nullptr;
     double points = 0;

@@ -72,7 +72,7 @@ FormControls buildForm(QWidget* form, const FormDef& design, std::span<const Con
     FormControls built;
     form->setObjectName(QString::fromUtf8(design.name));
     form->setWindowTitle(QString::fromUtf8(design.caption));
-    form->setFont(fontFor(design.font, form->font()));
+    form->setFont(fontFor(design.font, layoutFont()));
     const QString title = spokenName(QString::fromUtf8(design.caption));
     if (title != QString::fromUtf8(design.caption))
         speakAs(form, title);
@@ -80,10 +80,18 @@ FormControls buildForm(QWidget* form, const FormDef& design, std::span<const Con
     if (form->isWindow() && !qobject_cast<QDialog*>(form) && !qobject_cast<QMainWindow*>(form))
         readAsRole(form,
                    form->windowType() == Qt::Dialog ? QAccessible::Dialog : QAccessible::Window);
-    const QPalette system = form->palette();
+    // A window that fixes any colour of its own keeps all the colours it was designed with: on
+    // a dark desktop the theme's light text would go on its light grey, its dark blue on the
+    // theme's dark grey.
+    const bool fixed = isFixedColour(design.bg) ||
+                       std::any_of(controls.begin(), controls.end(), [](const ControlDef& c) {
+                           return isFixedColour(c.fg) || isFixedColour(c.bg);
+                       });
+    const QPalette system = fixed ? designedPalette() : form->palette();
     QPalette base = system;
-    if (design.bg != kNoColour) {
+    if (design.bg != kNoColour)
         base.setColor(QPalette::Window, colourOf(design.bg, system));
+    if (fixed || design.bg != kNoColour) {
         form->setPalette(base);
         form->setAutoFillBackground(true);
     }

@@ -22,6 +22,11 @@ QString familyFor(const QString& family)
 
 } // namespace
 
+QFont layoutFont()
+{
+    return QFont(familyFor(QStringLiteral("DejaVu Sans")), 9, QFont::Normal, false);
+}
+
 QFont fontFor(const FontDef& want, const QFont& base)
 {
     QFont font = base;
@@ -48,6 +53,23 @@ QColor colourOf(quint32 v, const QPalette& system)
     default:
         return QColor((v >> 16) & 0xFF, (v >> 8) & 0xFF, v & 0xFF);
     }
+}
+
+QPalette designedPalette()
+{
+    // Qt's light Fusion palette, which the windows were drawn in.
+    const QColor face(0xEF, 0xEF, 0xEF);
+    QPalette p(Qt::black, face, Qt::white, QColor(0x9F, 0x9F, 0x9F), QColor(0xB8, 0xB8, 0xB8),
+               Qt::black, Qt::white, Qt::white, face);
+    p.setColor(QPalette::Midlight, QColor(0xCA, 0xCA, 0xCA));
+    p.setColor(QPalette::Shadow, QColor(0x76, 0x76, 0x76));
+    p.setColor(QPalette::Highlight, QColor(0x30, 0x8C, 0xC6));
+    p.setColor(QPalette::HighlightedText, Qt::white);
+    p.setColor(QPalette::Link, Qt::blue);
+    p.setColor(QPalette::LinkVisited, Qt::magenta);
+    for (auto role : {QPalette::WindowText, QPalette::ButtonText, QPalette::Text})
+        p.setColor(QPalette::Disabled, role, QColor(0xBE, 0xBE, 0xBE));
+    return p;
 }
 
 void installFontSubstitutes()

@@ -24,6 +24,7 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QToolButton>
 
 using namespace vq;
 using namespace vq::test;
@@ -123,6 +124,56 @@ bool withFormSet(const std::function<void()>& open, const std::function<void(For
     });
     open();
     return seen;
+}
+
+// Whether a control's caption is whole in the room its style gives the text: across, and down
+// too where it wraps.
+bool fits(QWidget* c)
+{
+    QStyleOptionButton o;
+    o.initFrom(c);
+    const auto* label = qobject_cast<QLabel*>(c);
+    const int margin = label ? 0 : c->style()->pixelMetric(QStyle::PM_ButtonMargin, nullptr, c);
+    QRect room = label ? label->contentsRect() : c->rect().adjusted(margin, 0, -margin, 0);
+    if (qobject_cast<QRadioButton*>(c))
+        room = c->style()->subElementRect(QStyle::SE_RadioButtonContents, &o, c);
+    const bool wrap = label ? label->wordWrap() : room.height() >= 2 * c->fontMetrics().height();
+    const QString text = c->property(c->inherits("QGroupBox") ? "title" : "text").toString();
+    const QRect need = c->fontMetrics().boundingRect(
+        room, Qt::TextShowMnemonic | (wrap ? Qt::TextWordWrap : 0), text);
+    return need.width() <= room.width() && (!wrap || need.height() <= room.height());
+}
+
+// Every window built on the desktop as it is, named first: each named control shown with its
+// caption's and background's colours (but on the boxes, which take the desktop's), "cut" where
+// its caption is not whole; the menu bar "cut" where an entry went behind its "»".
+QStringList everyWindowsLooks()
+{
+    Harness h;
+    Formall* w = h.start();
+    w->Command1_Click(0);
+    for (const char* entry : {"numbaudrate", "numinterset", "numedmo", "numabout"})
+        w->menuEntry(entry)->trigger();
+    FormSet set(h.state, w->Comm1(), h.boxes);
+    MsgWindow box(h.state);
+    set.show();
+    box.show();
+    QStringList out, windows;
+    for (QWidget* window : shown("QWidget")) {
+        windows << QString::fromLatin1(window->metaObject()->className());
+        for (QWidget* c : window->findChildren<QWidget*>(QRegularExpression("^(?!qt_)."))) {
+            const QPalette& p = c->palette();
+            if (c->isVisibleTo(window))
+                out << windows.last() + u' ' + c->objectName() + (fits(c) ? "" : " cut") +
+                           (&box == window ? QString()
+                                           : u' ' + p.color(c->foregroundRole()).name() + " on " +
+                                                 p.color(c->backgroundRole()).name());
+        }
+    }
+    out.sort();
+    windows.sort();
+    const bool barCut = w->menuBar()->findChild<QToolButton*>()->isVisible();
+    return QStringList{windows.join(u' ') + (barCut ? " menu bar cut" : "")} + out;
 }
 
 } // namespace
@@ -649,6 +700,37 @@ private slots:
         if (window == u"FormSet")
             happened << h.state.PortSettings;
         QCOMPARE(happened.join(QLatin1String(" | ")), effect);
+    }
+
+    // A dark desktop changes no colour of a window that fixes its own, and a larger desktop font
+    // cuts no caption: the windows keep the fonts they were laid out in.
+    void desktops_data()
+    {
+        QTest::addColumn<QPalette>("palette");
+        QTest::addColumn<QFont>("font");
+        const QPalette light = QApplication::palette();
+        QTest::newRow("dark Fusion palette")
+            << QPalette(QColor(50, 50, 50)) << QApplication::font();
+        QTest::newRow("11 pt sans-serif font") << light << QFont("DejaVu Sans", 11);
+        QTest::newRow("bold 11 pt serif font")
+            << light << QFont("Liberation Serif", 11, QFont::Bold);
+    }
+
+    void desktops()
+    {
+        QFETCH(QPalette, palette);
+        QFETCH(QFont, font);
+        const QStringList light = everyWindowsLooks();
+        QCOMPARE(light.first(), QString("vq::DATASAVE vq::FormAbout vq::FormBaud vq::FormInt "
+                                        "vq::FormSet vq::Formall vq::MsgWindow"));
+        QVERIFY(!light.join(u'|').contains(QLatin1String(" cut")));
+        const auto restore = qScopeGuard([p = QApplication::palette(), f = QApplication::font()] {
+            QApplication::setPalette(p);
+            QApplication::setFont(f);
+        });
+        QApplication::setPalette(palette);
+        QApplication::setFont(font);
+        QCOMPARE(everyWindowsLooks(), light);
     }
 };
 

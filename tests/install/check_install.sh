@@ -3,6 +3,7 @@
 # a scratch DESTDIR and fails on a missing file or on anything the validators say.
 set -euo pipefail
 cmake=$1 build=$2 id=$3 version=$4 date=$5
+src=$(dirname "$0")/../..
 root=$(mktemp -d)
 trap 'rm -rf "$root"' EXIT
 DESTDIR="$root" "$cmake" --install "$build" --prefix /usr >/dev/null
@@ -58,6 +59,9 @@ grep -qF "<release version=\"$version\"" "$usr/share/metainfo/$id.metainfo.xml" 
 grep -qx "Icon=$id" "$usr/share/applications/$id.desktop" || fail "the desktop entry names another icon"
 for exe in vq3360 vq3360-virtual-display vq3360ctl; do
     [ "$("$usr/bin/$exe" --version)" = "$exe $version" ] || fail "$exe --version is not $version"
+    # The README runs it from build-release/ once its first command has run.
+    grep -qE "^programs=\((.* )?$exe( .*)?\)$" "$src/scripts/run.sh" ||
+        fail "scripts/run.sh, the README's first command, does not build $exe"
     grep -qF "<binary>$exe</binary>" "$usr/share/metainfo/$id.metainfo.xml" ||
         fail "the metainfo does not provide $exe"
     gzip -dc "$usr/share/man/man1/$exe.1.gz" >"$root/$exe.1"

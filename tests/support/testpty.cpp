@@ -99,8 +99,9 @@ OtherUser::OtherUser() : m_root(::geteuid() == 0)
 
 OtherUser::~OtherUser()
 {
-    if (m_root && m_active)
-        (void)::seteuid(0);
+    // The rest of the run needs root back; it cannot go on as another user.
+    if (m_root && m_active && ::seteuid(0) != 0)
+        qFatal("cannot become root again");
 }
 
 } // namespace vq::test
