@@ -528,7 +528,10 @@ private:
         tool.start(QStringLiteral(VQ_CTL_EXE), count < 0 ? args << "show" : args);
         tool.write(std::exchange(m_stdin, {}));
         tool.closeWriteChannel();
-        const bool ran = tool.waitForFinished(kPatienceMs);
+        // The event loop turns meanwhile, so the display's output is read as it comes: a display
+        // stuck on a full pipe would read the tool's later writes at a later line.
+        const bool ran =
+            QTest::qWaitFor([&tool] { return tool.state() == QProcess::NotRunning; }, kPatienceMs);
         if (exitCode)
             *exitCode = ran ? tool.exitCode() : -1;
         if (said)
