@@ -6,13 +6,18 @@
 #include "virtual_display/displaydecoder.h"
 #include "virtual_display/eventjson.h"
 
+#include <arpa/inet.h>
 #include <fcntl.h>
+#include <netinet/in.h>
+#include <pwd.h>
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QSerialPort>
+#include <QTemporaryDir>
 #include <QTest>
 #include <sys/file.h>
 #include <sys/ioctl.h>
+#include <sys/socket.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -492,6 +497,86 @@ private slots:
         QVERIFY(display.process().waitForFinished(vq::test::kPatienceMs));
         QCOMPARE(display.process().exitStatus(), QProcess::NormalExit);
         QCOMPARE(display.process().exitCode(), 0);
+    }
+
+    void lcdproc_data()
+    {
+        QTest::addColumn<QString>("emulation");   // set with vq3360ctl first; empty: power-on ZTK
+        QTest::addColumn<QStringList>("running"); // line1|line2 while LCDd runs, any of them
+        QTest::addColumn<QStringList>("after");   // once LCDd has ended, either
+        // "!#8~`" makes "~`" the attention code; "~`1" and "~`2" frames write whole rows; the
+        // heartbeat in the upper row's last cell goes "#", "-". On SIGTERM, the goodbye.
+        const QString server = "## LCDproc Server #", clients = "Cli: 0  Scr: 0      ";
+        QTest::newRow("AEDEX") << "aedex"
+                               << QStringList{server + "#|" + clients, server + "-|" + clients}
+                               << QStringList{"  Thanks for using  |  LCDproc & Linux!  "};
+        // ZTK shows the frames as text: "!#8~`", CR back to its start; a 23-byte frame fills the
+        // row it starts on and the other's first three cells, and its CR starts the next frame
+        // on that other row, so the rows take turns. The last two frames say goodbye.
+        const QString heartbeat = "~`1## LCDproc Server";
+        QStringList running;
+        for (const char* beat : {" ##", " #-"})
+            running << heartbeat + '|' + beat + heartbeat.mid(3)
+                    << beat + heartbeat.mid(3) + '|' + heartbeat;
+        QTest::newRow("left in ZTK") << "" << running
+                                     << QStringList{"!    Thanks for usin|~`2  LCDproc & Linux",
+                                                    "~`2  LCDproc & Linux|!    Thanks for usin"};
+    }
+
+    // Debian's LCDd, a point-of-sale client nobody here wrote, on its serialPOS driver in AEDEX,
+    // on a server port of its own on the loopback.
+    void lcdproc()
+    {
+        QFETCH(QString, emulation);
+        QFETCH(QStringList, running);
+        QFETCH(QStringList, after);
+        vq::test::VirtualDisplay display;
+        QVERIFY(display.start());
+        if (!emulation.isEmpty()) {
+            QProcess ctl;
+            ctl.start(QStringLiteral(VQ_CTL_EXE),
+                      {"--device", display.path(), "emulation", emulation});
+            QVERIFY(ctl.waitForFinished(vq::test::kPatienceMs) && ctl.exitCode() == 0);
+            QCOMPARE(display.events(1).value(0)["name"].toString(), emulation.toUpper());
+        }
+        sockaddr_in address{};
+        address.sin_family = AF_INET;
+        address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+        socklen_t size = sizeof address;
+        const int probe = ::socket(AF_INET, SOCK_STREAM, 0);
+        QVERIFY(::bind(probe, reinterpret_cast<sockaddr*>(&address), size) == 0 &&
+                ::getsockname(probe, reinterpret_cast<sockaddr*>(&address), &size) == 0);
+        ::close(probe);
+        QTemporaryDir dir;
+        QFile config(dir.filePath("LCDd.conf"));
+        QVERIFY(config.open(QIODevice::WriteOnly));
+        config.write(
+            QStringLiteral("[server]\nDriverPath=/usr/lib/x86_64-linux-gnu/lcdproc/\n"
+                           "Driver=serialPOS\nBind=127.0.0.1\nPort=%1\nUser=%2\n"
+                           "Foreground=yes\nReportToSyslog=no\n[serialPOS]\nDevice=%3\n"
+                           "Size=20x2\nType=AEDEX\nSpeed=9600\n")
+                .arg(ntohs(address.sin_port))
+                .arg(QString::fromLocal8Bit(::getpwuid(::geteuid())->pw_name), display.path())
+                .toUtf8());
+        config.close();
+        QProcess lcdd;
+        lcdd.setProcessChannelMode(QProcess::MergedChannels);
+        lcdd.start(QStringLiteral("/usr/sbin/LCDd"), {"-f", "-c", config.fileName()});
+        QVERIFY2(lcdd.waitForStarted(vq::test::kPatienceMs), "LCDd: bash scripts/deps.sh test");
+        // Read until the screen shows one of them; LCDd writes on and on, so not for ever.
+        const auto shown = [&display](const QStringList& screens) {
+            const auto seen = [&screens](const QList<QJsonObject>& got) {
+                return !got.isEmpty() && screens.contains(got.last()["line1"].toString() + '|' +
+                                                          got.last()["line2"].toString());
+            };
+            return seen(display.eventsUntil(
+                [&](const QList<QJsonObject>& got) { return got.size() > 2000 || seen(got); }));
+        };
+        const bool served = shown(running);
+        lcdd.terminate();
+        QVERIFY(lcdd.waitForFinished(vq::test::kPatienceMs));
+        QVERIFY2(served, lcdd.readAll().constData());
+        QVERIFY(shown(after));
     }
 
     void commandLine_data()
