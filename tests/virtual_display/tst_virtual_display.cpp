@@ -166,6 +166,8 @@ private slots:
         row("ESC/POS user glyph", pos + hex("1B 26 01 41 41 05 7F 08 08 08 7F 1B 25 01 41 42"),
             toPos + "command(11 bytes) command(1B 25 01) \uFFFDB",
             "\uFFFDB||2|marks1=80000000000000000000");
+        row("ESC/POS parameter 02: no set-up frame", pos + hex("1F 58 02 05 41"),
+            toPos + "command(1F 58 02) control(05) A", "A||1|brightness=2");
         row("ESC/POS unknown sequence", pos + hex("1B 7A 41"), toPos + "unknown(1B 7A) A", "A||1");
         // Coffee-shop software: display selected, clear, home, two lines, the U.K. set, the
         // total on the lower row, vertical scroll, and a thank-you that pushes it up.
