@@ -188,18 +188,19 @@ inline bool sameState(const vdisplay::DisplayDecoder& a, const vdisplay::Display
 {
     const auto& sa = a.screen();
     const auto& sb = b.screen();
-    return sa.lineBytes(0) == sb.lineBytes(0) && sa.lineBytes(1) == sb.lineBytes(1) &&
-           sa.cursor() == sb.cursor() && a.emulation() == b.emulation() &&
-           a.charsetCode() == b.charsetCode() && a.displayBaud() == b.displayBaud() &&
-           a.framing().text() == b.framing().text() && a.storedLine(0) == b.storedLine(0) &&
-           a.storedLine(1) == b.storedLine(1) && a.pendingBytes() == b.pendingBytes();
+    return sa.state() == sb.state() && sa.scrollText() == sb.scrollText() &&
+           a.emulation() == b.emulation() && a.displayBaud() == b.displayBaud() &&
+           a.framing().text() == b.framing().text() && a.storedText(0) == b.storedText(0) &&
+           a.storedText(1) == b.storedText(1) && a.pendingBytes() == b.pendingBytes();
 }
 
-// The screen: Latin-1 characters, none of them a control character.
-inline bool showable(const std::array<char, vdisplay::ScreenModel::CellCount>& cells)
+// The screen: no control character in a cell, the cursor on it, its modes in range.
+inline bool showable(const vdisplay::ScreenState& screen)
 {
-    return std::all_of(cells.begin(), cells.end(),
-                       [](char c) { return static_cast<unsigned char>(c) >= 0x20 && c != 0x7F; });
+    return std::all_of(screen.cells.begin(), screen.cells.end(),
+                       [](char c) { return static_cast<unsigned char>(c) >= 0x20 && c != 0x7F; }) &&
+           screen.cursor >= 0 && screen.cursor < vdisplay::ScreenModel::CellCount &&
+           screen.brightness >= 1 && screen.brightness <= 4;
 }
 
 inline bool checkEvents(const QList<vdisplay::DisplayEvent>& events, QByteArray& consumed)
@@ -210,7 +211,6 @@ inline bool checkEvents(const QList<vdisplay::DisplayEvent>& events, QByteArray&
         const bool withoutBytes =
             e.kind == K::TextCut || e.kind == K::SpeedMismatch || e.kind == K::SpeedMatch;
         VQ_FUZZ_CHECK(e.bytes.isEmpty() == withoutBytes);
-        VQ_FUZZ_CHECK(e.cursor >= 0 && e.cursor < vdisplay::ScreenModel::CellCount);
         VQ_FUZZ_CHECK(showable(e.screen));
         VQ_FUZZ_CHECK(e.bytes.size() <= vdisplay::DisplayDecoder::FrameCap);
         if (e.kind == K::Text) {
@@ -221,10 +221,12 @@ inline bool checkEvents(const QList<vdisplay::DisplayEvent>& events, QByteArray&
             if (garbled) {
                 const QString error = e.fields[2].second.toString();
                 VQ_FUZZ_CHECK(error == u"framing" || error == u"parity");
-                const char shown =
-                    e.screen[size_t(e.cursor + vdisplay::ScreenModel::CellCount - 1) %
-                             vdisplay::ScreenModel::CellCount];
-                VQ_FUZZ_CHECK(e.fields[0].second.toString() == QChar::fromLatin1(shown));
+                // Just before the cursor, or under it where a scroll mode keeps it on a row's end.
+                const int cursor = e.screen.cursor;
+                const QString glyph = e.fields[0].second.toString();
+                VQ_FUZZ_CHECK(glyph == e.screen.glyph((cursor + 39) % 40) ||
+                              (e.screen.mode != vdisplay::WriteMode::Overwrite &&
+                               glyph == e.screen.glyph(cursor)));
             }
         }
         consumed += e.bytes;
@@ -243,8 +245,8 @@ inline bool leavesPowerOnLine(const vdisplay::DisplayEvent& e)
 inline bool checkDecoder(const vdisplay::DisplayDecoder& d)
 {
     VQ_FUZZ_CHECK(d.pendingBytes().size() < vdisplay::DisplayDecoder::FrameCap);
-    VQ_FUZZ_CHECK(d.storedLine(0).size() <= vdisplay::DisplayDecoder::StoredTextCap);
-    VQ_FUZZ_CHECK(d.storedLine(1).size() <= vdisplay::DisplayDecoder::StoredTextCap);
+    VQ_FUZZ_CHECK(d.storedText(0).size() <= vdisplay::DisplayDecoder::StoredTextCap);
+    VQ_FUZZ_CHECK(d.storedText(1).size() <= vdisplay::DisplayDecoder::StoredTextCap);
     VQ_FUZZ_CHECK(d.screen().cursor() >= 0 &&
                   d.screen().cursor() < vdisplay::ScreenModel::CellCount);
     return true;
@@ -352,11 +354,13 @@ inline bool fuzzEventJson(const uint8_t* data, size_t size)
     e.kind = vdisplay::EventKind(in.byte() % vdisplay::EventKindCount);
     e.message = QString::fromUtf8(in.field());
     e.bytes = in.field();
-    const QByteArray cells = in.bytes(e.screen.size());
-    std::copy(cells.begin(), cells.end(), e.screen.begin());
-    e.cursor = in.byte() % vdisplay::ScreenModel::CellCount;
+    const QByteArray cells = in.bytes(e.screen.cells.size());
+    std::copy(cells.begin(), cells.end(), e.screen.cells.begin());
+    e.screen.cursor = in.byte() % vdisplay::ScreenModel::CellCount;
     // Keys of its own, as the decoder gives them: none twice, none of the common ones.
-    QStringList keys{"event", "message", "bytes", "line1", "line2", "cursor"};
+    QStringList keys{"event",  "message",      "bytes",      "line1",      "line2",
+                     "cursor", "cursor_shown", "write_mode", "brightness", "blink",
+                     "marks1", "marks2",       "scrolling"};
     while (!in.atEnd()) {
         const QString key = QString::fromUtf8(in.field());
         const uint8_t kind = in.byte();
@@ -380,9 +384,9 @@ inline bool fuzzEventJson(const uint8_t* data, size_t size)
     // Every text above is valid UTF-16, so it must read back exactly.
     VQ_FUZZ_CHECK(o.value("event").toString() == vdisplay::eventName(e.kind));
     VQ_FUZZ_CHECK(o.value("message").toString() == e.message);
-    VQ_FUZZ_CHECK(o.value("line1").toString() == e.line1() &&
-                  o.value("line2").toString() == e.line2());
-    VQ_FUZZ_CHECK(o.value("cursor").toInt(-1) == e.cursor);
+    VQ_FUZZ_CHECK(o.value("line1").toString() == e.screen.rowText(0) &&
+                  o.value("line2").toString() == e.screen.rowText(1));
+    VQ_FUZZ_CHECK(o.value("cursor").toInt(-1) == e.screen.cursor);
     VQ_FUZZ_CHECK(o.value("bytes").toString() == vdisplay::hexBytes(e.bytes));
     for (const auto& [key, value] : e.fields) {
         // Walked, not looked up: Qt 6.4's value() can miss a key when others hold characters
@@ -418,15 +422,15 @@ inline bool fuzzScreen(const uint8_t* data, size_t size)
             break;
         }
         case 1:
-            screen.carriageReturn();
+            screen.rowStart();
             cursor = cursor < kCols ? 0 : kCols;
             break;
         case 2:
-            screen.lineFeed();
+            screen.down();
             cursor = cursor < kCols ? cursor + kCols : cursor - kCols;
             break;
         case 3:
-            screen.backspace();
+            screen.left();
             cursor = cursor == 0 ? kCells - 1 : cursor - 1;
             break;
         case 4:
@@ -437,7 +441,7 @@ inline bool fuzzScreen(const uint8_t* data, size_t size)
         case 5: {
             const int row = int8_t(in.byte());
             const QByteArray text = in.bytes(in.byte() % 32);
-            screen.setLine(row, text);
+            screen.setRow(row, text);
             if (row == 0 || row == 1) {
                 for (int col = 0; col < kCols; ++col) {
                     const uint8_t b = col < text.size() ? uint8_t(text[col]) : ' ';
@@ -455,7 +459,7 @@ inline bool fuzzScreen(const uint8_t* data, size_t size)
         default: {
             const int row = int8_t(in.byte());
             if (row != 0 && row != 1)
-                VQ_FUZZ_CHECK(screen.lineBytes(row).isEmpty());
+                VQ_FUZZ_CHECK(screen.rowBytes(row).isEmpty());
             break;
         }
         }
@@ -465,8 +469,8 @@ inline bool fuzzScreen(const uint8_t* data, size_t size)
             VQ_FUZZ_CHECK(screen.cell(i) == cells[size_t(i)]);
         for (int row = 0; row < 2; ++row) {
             const QByteArray line(reinterpret_cast<const char*>(cells.data()) + row * kCols, kCols);
-            VQ_FUZZ_CHECK(screen.lineBytes(row) == line);
-            VQ_FUZZ_CHECK(screen.lineText(row) == QString::fromLatin1(line));
+            VQ_FUZZ_CHECK(screen.rowBytes(row) == line);
+            VQ_FUZZ_CHECK(screen.rowText(row) == QString::fromLatin1(line));
         }
     }
     return true;

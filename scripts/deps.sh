@@ -15,8 +15,9 @@ declare -A sets=(
     # What tests/install checks the installed files with: icon sizes and pixels, the SVG
     # rendered, the desktop entry, the metainfo and the man pages (its changelog check and its
     # package test take dpkg-dev and lintian from the package set); tests/ansible runs the
-    # Ansible role and the shell completion.
-    [test]="imagemagick librsvg2-bin desktop-file-utils appstream groff-base ansible-core bash-completion"
+    # Ansible role and the shell completion; LCDd is the point-of-sale client the virtual
+    # display is checked against.
+    [test]="imagemagick librsvg2-bin desktop-file-utils appstream groff-base ansible-core bash-completion lcdproc"
     # dpkg-shlibdeps, and `file`, with which CPack finds the binaries to compute dependencies
     # for; lintian, which package.sh and the package test hold the .deb to.
     [package]="dpkg-dev file lintian"

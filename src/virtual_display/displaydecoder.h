@@ -1,60 +1,27 @@
 #pragma once
 
-#include "virtual_display/protocoltables.h"
-#include "virtual_display/screenmodel.h"
+#include "virtual_display/commandset.h"
 #include "virtual_display/serialline.h"
 
 #include <QByteArray>
 #include <QJsonValue>
-#include <QLatin1String>
 #include <QList>
 #include <QString>
 
-#include <array>
-#include <utility>
+#include <memory>
 
 namespace vq::vdisplay {
-
-enum class EventKind {
-    Text,
-    Cursor,
-    Control,
-    Clear,
-    Emulation,
-    Reset,
-    DisplayBaud,
-    DisplayFraming,
-    Charset,
-    StoreLine,
-    TextCut,
-    ClearLine,
-    ShowDemo,
-    Undecoded,
-    SpeedMismatch,
-    SpeedMatch,
-};
-constexpr int EventKindCount = int(EventKind::SpeedMatch) + 1;
-
-// As the JSON names it, e.g. "display_baud".
-QLatin1String eventName(EventKind kind);
 
 // One thing the display did, with the bytes that made it happen and the screen afterwards.
 // Most events are one byte each, so an event holds no text of its own that it need not.
 struct DisplayEvent {
     EventKind kind = EventKind::Text;
-    QList<std::pair<QString, QJsonValue>> fields; // the kind's own, in output order
+    Fields fields; // the kind's own, in output order
     QString message;
     QByteArray bytes;
-    std::array<char, ScreenModel::CellCount> screen{};
-    int cursor = 0;
+    ScreenState screen; // afterwards
 
     QJsonValue field(const QString& key) const;
-    // The screen's lines afterwards, twenty Latin-1 characters each.
-    QString line1() const { return QString::fromLatin1(screen.data(), ScreenModel::Columns); }
-    QString line2() const
-    {
-        return QString::fromLatin1(screen.data() + ScreenModel::Columns, ScreenModel::Columns);
-    }
     bool operator==(const DisplayEvent&) const = default;
 };
 
@@ -71,6 +38,7 @@ public:
     static constexpr int PowerOnBaud = 9600;
 
     DisplayDecoder();
+    ~DisplayDecoder();
 
     QList<DisplayEvent> feed(QByteArrayView data);
     // The same, adding the events to a list the caller keeps.
@@ -80,24 +48,18 @@ public:
     void setPcLine(const SerialLine& line);
 
     const ScreenModel& screen() const { return m_screen; }
-    Emulation emulation() const { return m_emulation; }
-    unsigned char charsetCode() const { return m_charset; }
+    Emulation emulation() const { return m_set->emulation(); }
+    unsigned char charsetCode() const { return m_screen.state().charset; }
     int displayBaud() const { return m_line.baud; }
     Framing framing() const { return m_line.framing; }
     SerialLine pcLine() const { return m_pcLine; }
-    QByteArray storedLine(int row) const { return row == 0 ? m_upper : m_lower; }
+    // The demo message stored for a row.
+    QByteArray storedText(int row) const { return row == 0 ? m_upper : m_lower; }
     // Bytes of a frame or sequence begun but not finished yet.
-    QByteArray pendingBytes() const { return m_pending; }
+    QByteArray pendingBytes() const { return m_set->pending() + m_pending; }
 
     // The glyph a byte received with an error turns into.
     static unsigned char garbleGlyph(unsigned char byte);
-
-    // What an event of a kind says.
-    struct Said {
-        EventKind kind = EventKind::Text;
-        QString message;
-        QList<std::pair<QString, QJsonValue>> fields;
-    };
 
 private:
     struct Command;
@@ -105,7 +67,22 @@ private:
     static const Command kCommands[];
     static const Phrases& phrases();
 
-    enum class State { Idle, AfterStx, AfterEnq, AfterCode, AwaitEtx, StoreText, Dsp800Sequence };
+    // What the emulation's command set acts on.
+    class Sink final : public Display {
+    public:
+        explicit Sink(DisplayDecoder& decoder) : m_decoder(decoder) {}
+        ScreenModel& screen() override { return m_decoder.m_screen; }
+        void report(const Said& said, QByteArrayView bytes) override
+        {
+            m_decoder.addEvent(said, bytes);
+        }
+        void switchTo(Emulation emulation) override;
+
+    private:
+        DisplayDecoder& m_decoder;
+    };
+
+    enum class State { Idle, AfterStx, AfterEnq, AfterCode, AwaitEtx, StoreText };
     enum class Reason;
 
     void receive(QByteArrayView data);
@@ -115,22 +92,23 @@ private:
     bool staysOnOldLine(unsigned char byte) const;
     void switchLine();
     void checkLine();
-    void handleIdle(unsigned char byte);
+    void handleIdle(unsigned char byte, bool notFrame = false);
     void handleFrameByte(unsigned char byte);
     void handleStoreText(unsigned char byte);
-    void handleDsp800(unsigned char byte);
     void executeFrame();
     void executeStore();
     void restartFrame();
     void giveUpPending(Reason reason);
-    bool isClearByte(unsigned char byte) const;
+    void select(Emulation emulation);
 
-    void addEvent(const Said& said, const QByteArray& bytes);
+    void addEvent(const Said& said, QByteArrayView bytes);
     void startPending(char first);
 
     ScreenModel m_screen;
-    Emulation m_emulation = Emulation::Ztk;
-    unsigned char m_charset = PowerOnCharset;
+    Sink m_sink{*this};
+    std::unique_ptr<CommandSet> m_set;
+    // Chosen by the set in use while it reads a byte; it takes over once that byte is read.
+    std::unique_ptr<CommandSet> m_nextSet;
     SerialLine m_line{PowerOnBaud, {}};
     SerialLine m_rxLine{PowerOnBaud, {}}; // lags m_line, see m_lag
     // A new line is obeyed from the next byte, unless a frame follows the command straight on,

@@ -153,9 +153,7 @@ void DisplayWindow::refreshPcLine()
 
 void DisplayWindow::refreshState()
 {
-    const ScreenModel& screen = m_decoder.screen();
-    QByteArray cells = screen.lineBytes(0) + screen.lineBytes(1);
-    m_vfd->setContents(cells, screen.cursor());
+    m_vfd->setContents(m_decoder.screen());
 
     m_emulation->setText(emulationName(m_decoder.emulation()));
     m_charset->setText(QStringLiteral("%1 (%2)")
@@ -165,7 +163,7 @@ void DisplayWindow::refreshState()
         QStringLiteral("%1 %2").arg(m_decoder.displayBaud()).arg(m_decoder.framing().text()));
     for (int row = 0; row < 2; ++row) {
         QLabel* label = row == 0 ? m_upper : m_lower;
-        const QByteArray stored = m_decoder.storedLine(row);
+        const QByteArray stored = m_decoder.storedText(row);
         const QString shown = printable(stored);
         label->setText(stored.isEmpty()
                            ? QStringLiteral("(empty)")

@@ -18,6 +18,20 @@ QByteArray jsonValue(const QJsonValue& value)
     }
 }
 
+QString writeModeName(WriteMode mode)
+{
+    return mode == WriteMode::Overwrite  ? QStringLiteral("overwrite")
+           : mode == WriteMode::Vertical ? QStringLiteral("vertical")
+                                         : QStringLiteral("horizontal");
+}
+
+QString scrollingName(Scrolling scrolling)
+{
+    return scrolling == Scrolling::None   ? QString(QLatin1String(""))
+           : scrolling == Scrolling::Once ? QStringLiteral("once")
+                                          : QStringLiteral("continuous");
+}
+
 void appendMember(QByteArray& out, const QString& key, const QByteArray& value)
 {
     if (out.size() > 1)
@@ -72,9 +86,17 @@ QByteArray eventToJson(const DisplayEvent& event)
         appendMember(out, key, jsonValue(value));
     appendMember(out, QStringLiteral("message"), jsonString(event.message));
     appendMember(out, QStringLiteral("bytes"), jsonString(hexBytes(event.bytes)));
-    appendMember(out, QStringLiteral("line1"), jsonString(event.line1()));
-    appendMember(out, QStringLiteral("line2"), jsonString(event.line2()));
-    appendMember(out, QStringLiteral("cursor"), QByteArray::number(event.cursor));
+    const ScreenState& screen = event.screen;
+    appendMember(out, QStringLiteral("line1"), jsonString(screen.rowText(0)));
+    appendMember(out, QStringLiteral("line2"), jsonString(screen.rowText(1)));
+    appendMember(out, QStringLiteral("cursor"), QByteArray::number(screen.cursor));
+    appendMember(out, QStringLiteral("cursor_shown"), screen.cursorShown ? "true" : "false");
+    appendMember(out, QStringLiteral("write_mode"), jsonString(writeModeName(screen.mode)));
+    appendMember(out, QStringLiteral("brightness"), QByteArray::number(screen.brightness));
+    appendMember(out, QStringLiteral("blink"), QByteArray::number(screen.blink));
+    appendMember(out, QStringLiteral("marks1"), jsonString(screen.rowMarks(0)));
+    appendMember(out, QStringLiteral("marks2"), jsonString(screen.rowMarks(1)));
+    appendMember(out, QStringLiteral("scrolling"), jsonString(scrollingName(screen.scrolling)));
     out += '}';
     return out;
 }

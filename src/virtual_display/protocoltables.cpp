@@ -1,26 +1,31 @@
 #include "virtual_display/protocoltables.h"
 
+#include "virtual_display/sequenceset.h"
+
 #include <array>
+#include <cstring>
 
 namespace vq::vdisplay {
 
 namespace {
 
+// Each emulation, its mode byte, its name and the command set that reads its bytes.
 struct EmulationRow {
     Emulation emulation;
     char mode;
     const char* name;
+    std::unique_ptr<CommandSet> (*make)();
 };
 
-constexpr std::array<EmulationRow, 8> emulationRows{{
-    {Emulation::Ztk, '7', "ZTK"},
-    {Emulation::Dsp800, '0', "DSP800"},
-    {Emulation::EscPos, '1', "ESC/POS"},
-    {Emulation::Adm788, '2', "ADM788"},
-    {Emulation::Adm787, '3', "ADM787"},
-    {Emulation::Aedex, '4', "AEDEX"},
-    {Emulation::UtcP, '5', "UTC/P"},
-    {Emulation::UtcS, '6', "UTC/S"},
+constexpr std::array<EmulationRow, EmulationCount> emulationRows{{
+    {Emulation::Ztk, '7', "ZTK", makeZtk},
+    {Emulation::Dsp800, '0', "DSP800", makeDsp800},
+    {Emulation::EscPos, '1', "ESC/POS", makeEscPos},
+    {Emulation::Adm788, '2', "ADM788", [] { return makeAdm(Emulation::Adm788); }},
+    {Emulation::Adm787, '3', "ADM787", [] { return makeAdm(Emulation::Adm787); }},
+    {Emulation::Aedex, '4', "AEDEX", makeAedex},
+    {Emulation::UtcP, '5', "UTC/P", makeUtcP},
+    {Emulation::UtcS, '6', "UTC/S", makeUtcS},
 }};
 
 struct BaudRow {
@@ -54,24 +59,35 @@ constexpr std::array<FramingRow, 6> framingRows{{
     {'6', {'o', 7, 1}},
 }};
 
-constexpr std::array<const char*, 16> charsetNames{
-    "U.S.A",
-    "FRANCE",
-    "GERMANY",
-    "U.K",
-    "DENMARK I",
-    "SWEDEN",
-    "ITALY",
-    "SPAIN",
-    "JAPAN",
-    "NORWAY",
-    "DENMARK II",
-    "SLAVONIC",
-    "RUSSIA",
-    "Factory define (3D)",
-    "Factory define (3E)",
-    "User define pattern",
+// The sets the display's own command selects. The eleven national ones put their characters on
+// the twelve code points of Epson's ESC R table; the others keep Latin-1, as nothing public
+// says what they hold.
+struct CharsetRow {
+    const char* name;
+    const char16_t* national; // at 23 24 40 5B 5C 5D 5E 60 7B 7C 7D 7E
 };
+
+constexpr std::array<CharsetRow, 16> charsetRows{{
+    {"U.S.A", u"#$@[\\]^`{|}~"},
+    {"FRANCE", u"#$\u00E0\u00B0\u00E7\u00A7^`\u00E9\u00F9\u00E8\u00A8"},
+    {"GERMANY", u"#$\u00A7\u00C4\u00D6\u00DC^`\u00E4\u00F6\u00FC\u00DF"},
+    {"U.K", u"\u00A3$@[\\]^`{|}~"},
+    {"DENMARK I", u"#$@\u00C6\u00D8\u00C5^`\u00E6\u00F8\u00E5~"},
+    {"SWEDEN", u"#\u00A4\u00C9\u00C4\u00D6\u00C5\u00DC\u00E9\u00E4\u00F6\u00E5\u00FC"},
+    {"ITALY", u"#$@\u00B0\\\u00E9^\u00F9\u00E0\u00F2\u00E8\u00EC"},
+    {"SPAIN", u"\u20A7$@\u00A1\u00D1\u00BF^`\u00A8\u00F1}~"},
+    {"JAPAN", u"#$@[\u00A5]^`{|}~"},
+    {"NORWAY", u"#\u00A4\u00C9\u00C6\u00D8\u00C5\u00DC\u00E9\u00E6\u00F8\u00E5\u00FC"},
+    {"DENMARK II", u"#$\u00C9\u00C6\u00D8\u00C5\u00DC\u00E9\u00E6\u00F8\u00E5\u00FC"},
+    {"SLAVONIC", nullptr},
+    {"RUSSIA", nullptr},
+    {"Factory define (3D)", nullptr},
+    {"Factory define (3E)", nullptr},
+    {"User define pattern", nullptr},
+}};
+
+constexpr char nationalPoints[] = "#$@[\\]^`{|}~";
+static_assert(sizeof nationalPoints == 13);
 
 constexpr std::array<const char*, 32> controlNames{
     "NUL", "SOH", "STX", "ETX", "EOT", "ENQ", "ACK", "BEL", "BS",  "HT",  "LF",
@@ -101,9 +117,22 @@ bool emulationForMode(char mode, Emulation* emulation)
     return false;
 }
 
-QByteArray dsp800ClearSequence()
+std::unique_ptr<CommandSet> makeCommandSet(Emulation emulation)
 {
-    return QByteArray("\x04\x01\x43\x31\x58\x17", 6);
+    for (const auto& row : emulationRows) {
+        if (row.emulation == emulation)
+            return row.make();
+    }
+    return makeZtk();
+}
+
+char emulationMode(Emulation emulation)
+{
+    for (const auto& row : emulationRows) {
+        if (row.emulation == emulation)
+            return row.mode;
+    }
+    return 0;
 }
 
 int baudForParam(char param)
@@ -135,7 +164,16 @@ QString charsetName(unsigned char code)
 {
     if (code < 0x30 || code > 0x3F)
         return {};
-    return QString::fromLatin1(charsetNames[code - 0x30]);
+    return QString::fromLatin1(charsetRows[code - 0x30].name);
+}
+
+QChar glyphFor(unsigned char byte, unsigned char charset)
+{
+    if (charset >= 0x30 && charset <= 0x3F && charsetRows[charset - 0x30].national) {
+        if (const char* at = std::strchr(nationalPoints, char(byte)); at && byte)
+            return QChar(charsetRows[charset - 0x30].national[at - nationalPoints]);
+    }
+    return QChar::fromLatin1(char(byte));
 }
 
 QString controlName(unsigned char byte)

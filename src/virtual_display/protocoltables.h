@@ -18,6 +18,8 @@ constexpr char BS = 0x08;
 constexpr char LF = 0x0A;
 constexpr char FF = 0x0C;
 constexpr char CR = 0x0D;
+constexpr char DLE = 0x10;
+constexpr char ESC = 0x1B;
 constexpr char US = 0x1F;
 
 // Command codes, the third byte of a configuration frame.
@@ -29,10 +31,12 @@ constexpr char CodeCharset = 'S';
 constexpr char CodeStoreLine = 'L';
 constexpr char CodeShowDemo = 'D';
 
+constexpr int EmulationCount = int(Emulation::UtcS) + 1;
+
 QString emulationName(Emulation emulation);
+char emulationMode(Emulation emulation);
 // Mode byte of the select-emulation command; false for an unknown byte.
 bool emulationForMode(char mode, Emulation* emulation);
-QByteArray dsp800ClearSequence();
 
 // 0 when the parameter names no baud rate.
 int baudForParam(char param);
@@ -51,6 +55,9 @@ bool framingForParam(char param, Framing* framing);
 // Empty when the code names no set.
 QString charsetName(unsigned char code);
 constexpr unsigned char PowerOnCharset = 0x30;
+// What a code shows in a set: a national character on the twelve code points of the national
+// sets, Latin-1 otherwise.
+QChar glyphFor(unsigned char byte, unsigned char charset);
 
 // Mnemonic of a control byte (00..1F, 7F), e.g. "BEL".
 QString controlName(unsigned char byte);

@@ -1,21 +1,26 @@
 #pragma once
 
-#include <QByteArray>
+#include "virtual_display/screenmodel.h"
+
 #include <QWidget>
 
 class QTimer;
 
 namespace vq::vdisplay {
 
-// Two rows of twenty cells drawn like a vacuum-fluorescent pole display.
+// Two rows of twenty cells drawn like a vacuum-fluorescent pole display: dimmer at lower
+// brightness, blinking where the display blinks, a scrolling message moving through the upper
+// row, and an underline cursor only where the display shows one.
 class VfdWidget : public QWidget {
     Q_OBJECT
 
 public:
+    // How often the glass is redrawn while something moves; the display's own blink steps.
+    static constexpr int TickMs = 50;
+
     explicit VfdWidget(QWidget* parent = nullptr);
 
-    // cells: forty bytes, upper line first.
-    void setContents(const QByteArray& cells, int cursor);
+    void setContents(const ScreenModel& screen);
 
     QSize sizeHint() const override;
     QSize minimumSizeHint() const override;
@@ -24,10 +29,12 @@ protected:
     void paintEvent(QPaintEvent* event) override;
 
 private:
-    QByteArray m_cells;
-    int m_cursor = 0;
-    bool m_cursorLit = true;
-    QTimer* m_blink = nullptr;
+    // The glyph at a cell as the glass shows it now, a scrolling message moved on.
+    unsigned char shownCode(int cell) const;
+
+    ScreenModel m_screen;
+    int m_ticks = 0; // since the contents changed
+    QTimer* m_timer = nullptr;
 };
 
 } // namespace vq::vdisplay

@@ -68,19 +68,33 @@ QRadioButton* charsetOptionAt(QWidget* dialog, int column, int row)
 struct Step {
     QString key; // typed key by key, or \b (Backspace), \r (Enter), empty: Clear
     QStringList events;
-    QString box; // the text box afterwards
+    QString box;         // the text box afterwards
+    QString screen = {}; // the display's upper row afterwards, trimmed; null: not looked at
 };
 
-QList<Step> typingThenClear(const QStringList& clear)
+// How an emulation takes what the operator types: the events of printable keys, of BS and of
+// CR; its clear sequence's events; its upper row after "Hi", "é", BS, "€", Enter, "J", and
+// after Clear.
+struct Typing {
+    const char* text;
+    const char* bs;
+    const char* cr;
+    QStringList clear;
+    QString shown;
+    QString cleared;
+};
+
+QList<Step> typingThenClear(const Typing& t)
 {
+    const auto as = [](const char* kind, const char* bytes) { return QString(kind) + ' ' + bytes; };
     return {
-        {"Hi", {"text 48", "text 69"}, "Hi"},
-        {"é", {"text E9"}, "Hié"},
-        {"\\b", {"cursor 08"}, "Hi"},
-        {"€", {"text 3F"}, "Hi€"}, // beyond Latin-1
-        {"\\r", {"cursor 0D"}, "Hi€\n"},
-        {"J", {"text 4A"}, "Hi€\nJ"},
-        {"", clear + QStringList{"cursor 0D"}, ""},
+        {"Hi", {as(t.text, "48"), as(t.text, "69")}, "Hi"},
+        {"é", {as(t.text, "E9")}, "Hié"},
+        {"\\b", {as(t.bs, "08")}, "Hi"},
+        {"€", {as(t.text, "3F")}, "Hi€"}, // beyond Latin-1
+        {"\\r", {as(t.cr, "0D")}, "Hi€\n"},
+        {"J", {as(t.text, "4A")}, "Hi€\nJ", t.shown},
+        {"", t.clear + QStringList{as(t.cr, "0D")}, "", t.cleared},
     };
 }
 
@@ -150,25 +164,35 @@ private slots:
         QTest::addColumn<QString>("expected");
         QTest::addColumn<QList<Step>>("steps"); // in the interactive demo afterwards
         const auto row = [](const char* entry, const char* caption, const char* bytes,
-                            const QStringList& clear) {
+                            const Typing& typing) {
             QTest::newRow(caption) << QString() << entry << caption << "emulation " + QString(bytes)
-                                   << typingThenClear(clear);
+                                   << typingThenClear(typing);
         };
-        const QStringList formFeed{"clear 0C"};
-        row("numZtk", "Z&TK", "02 05 43 37 03", formFeed);
-        row("NUMDSP800", "&DSP800", "02 05 43 30 03", {"clear 04 01 43 31 58 17"});
-        row("NUMPOS", "ESC/&POS", "02 05 43 31 03", formFeed);
-        row("NUMADM788", "A&DM788", "02 05 43 32 03", formFeed);
-        row("NUMADM787", "AD&M787", "02 05 43 33 03", formFeed);
-        row("NUMAEDEX", "AEDE&X", "02 05 43 34 03", {}); // no clear sequence: CR alone
-        row("NUMUTCP", "UTC/&P", "02 05 43 35 03", {"clear 1F"});
-        row("NUMUTCS", "UTC/&S", "02 05 43 36 03", {"clear 1F"});
+        // Where BS moves the cursor back, "?" takes the place of "é" and CR brings "J" to the
+        // first cell; where it is logged, "?" follows "é"; a display that shows nothing of bare
+        // text stays blank.
+        const Typing moves{"text", "cursor", "cursor", {"clear 0C"}, "Ji?", ""};
+        row("numZtk", "Z&TK", "02 05 43 37 03", moves);
+        row("NUMDSP800", "&DSP800", "02 05 43 30 03",
+            {"text", "control", "control", {"clear 04 01 43 31 58 17"}, "Hi\u00E9?J", ""});
+        row("NUMPOS", "ESC/&POS", "02 05 43 31 03", moves);
+        const Typing adm{"text", "control", "cursor", {"clear 0C"}, "Ji\u00E9?", ""};
+        row("NUMADM788", "A&DM788", "02 05 43 32 03", adm);
+        row("NUMADM787", "AD&M787", "02 05 43 33 03", adm);
+        // Bare text goes to the printer port; no clear sequence: CR alone.
+        row("NUMAEDEX", "AEDE&X", "02 05 43 34 03",
+            {"passthrough", "passthrough", "passthrough", {}, "", ""});
+        row("NUMUTCP", "UTC/&P", "02 05 43 35 03",
+            {"passthrough", "passthrough", "passthrough", {"passthrough 1F"}, "", ""});
+        row("NUMUTCS", "UTC/&S", "02 05 43 36 03",
+            {"text", "cursor", "cursor", {"clear 1F"}, "Ji?", ""});
         // The reset keeps the clear sequence of the emulation before it, which ZTK does not know.
         QTest::newRow("reset after UTC/&S")
             << "NUMUTCS"
             << "numall"
             << "&Reset  pole display settings to default"
-            << "reset 02 05 07 31 03" << typingThenClear({"control 1F"});
+            << "reset 02 05 07 31 03"
+            << typingThenClear({"text", "cursor", "cursor", {"control 1F"}, "Ji?", "Ji?"});
     }
 
     void emulation()
@@ -202,6 +226,8 @@ private slots:
                 typeInto(box, step.key);
             QCOMPARE(heard(step.events.size()), step.events);
             QCOMPARE(box->toPlainText(), step.box);
+            if (!step.screen.isNull())
+                QCOMPARE(m_last.value("line1").toString().trimmed(), step.screen);
         }
 
         // The command-line tool sends the same: the entry, then the keys and Clear as typed.
@@ -554,7 +580,10 @@ private:
         tool.start(QStringLiteral(VQ_CTL_EXE), count < 0 ? args << "show" : args);
         tool.write(std::exchange(m_stdin, {}));
         tool.closeWriteChannel();
-        const bool ran = tool.waitForFinished(kPatienceMs);
+        // The event loop turns meanwhile, so the display's output is read as it comes: a display
+        // stuck on a full pipe would read the tool's later writes at a later line.
+        const bool ran =
+            QTest::qWaitFor([&tool] { return tool.state() == QProcess::NotRunning; }, kPatienceMs);
         if (exitCode)
             *exitCode = ran ? tool.exitCode() : -1;
         if (said)

@@ -6,13 +6,18 @@
 #include "virtual_display/displaydecoder.h"
 #include "virtual_display/eventjson.h"
 
+#include <arpa/inet.h>
 #include <fcntl.h>
+#include <netinet/in.h>
+#include <pwd.h>
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QSerialPort>
+#include <QTemporaryDir>
 #include <QTest>
 #include <sys/file.h>
 #include <sys/ioctl.h>
+#include <sys/socket.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -68,11 +73,12 @@ private slots:
     {
         QTest::addColumn<QByteArray>("input");
         QTest::addColumn<QString>("expected");
-        QTest::addColumn<QString>("screen"); // line1|line2|cursor, lines without trailing blanks
-        const auto row = [](const char* name, const QByteArray& input, const QByteArray& expected,
-                            const QByteArray& screen = "||0") {
-            QTest::newRow(name) << input << QString::fromLatin1(expected)
-                                << QString::fromLatin1(screen);
+        // line1|line2|cursor, lines without trailing blanks, then the screen's other fields
+        // that matter as key=value, blank-separated
+        QTest::addColumn<QString>("screen");
+        const auto row = [](const char* name, const QByteArray& input, const QString& expected,
+                            const QString& screen = "||0") {
+            QTest::newRow(name) << input << expected << screen;
         };
         const QByteArray up = "ABCDEFGHIJKLMNOPQRST", low = "abcdefghijklmnopqrst";
         const QByteArray dsp800 = frame('C', '0'), toDsp800 = "emulation(02 05 43 30 03) ";
@@ -84,12 +90,10 @@ private slots:
         row("BS from the lower line, erasing nothing", up + "\b", up + " cursor(08)", up + "||19");
         row("CR and LF on both lines", "ABC\rX\n\rY\nZ",
             "ABC cursor(0D) X cursor(0A) cursor(0D) Y cursor(0A) Z", "XZC|Y|2");
-        row("Latin-1", hex("E9 FC A3 80 FF"), hex("E9 FC A3 80 FF"), hex("E9 FC A3 80 FF") + "||5");
-        // In UTC/P, where FF is not the clear byte and EOT starts no sequence.
-        row("controls change nothing", frame('C', '5') + hex("41 07 7F 0C 04 01 5A"),
-            "emulation(02 05 43 35 03) A control(07) control(7F) control(0C) control(04) "
-            "control(01) Z",
-            "AZ||2");
+        row("Latin-1", hex("E9 FC A3 80 FF"), "\u00E9\u00FC\u00A3\u0080\u00FF",
+            "\u00E9\u00FC\u00A3\u0080\u00FF||5");
+        row("controls change nothing", hex("41 07 7F 04 01 5A"),
+            "A control(07) control(7F) control(04) control(01) Z", "AZ||2");
         row("shown demo blanks controls", frame('L', '1', "a\a" + up) + frame('D', '\b'),
             "store_line(27 bytes) show_demo(02 05 44 08 03)", "a " + up.left(18) + "||0");
         row("unknown code", hex("02 05 5A 31 03 4F 4B"), "undecoded(02 05 5A 31 03) OK", "OK||2");
@@ -105,8 +109,8 @@ private slots:
         row("STX STX ENQ", hex("02 02 05 43 37 03"), "control(02) emulation(02 05 43 37 03)");
         row("stored text holds STX ENQ", hex("02 05 4C 31 61 02 05 62 07 03"),
             "store_line(02 05 4C 31 61 02 05 62 07 03)");
-        row("DSP800 cut by text", dsp800 + hex("04 01 43 41"), toDsp800 + "undecoded(04 01 43) A",
-            "A||1");
+        row("DSP800 cut by text", dsp800 + hex("04 01 43 61"), toDsp800 + "undecoded(04 01 43) a",
+            "a||1");
         row("DSP800 restarted", dsp800 + hex("41 04 01 04 01 43 31 58 17"),
             toDsp800 + "A undecoded(04 01) clear(04 01 43 31 58 17)");
         row("DSP800 cut by a frame", dsp800 + hex("04 01 02 05 43 37 03"),
@@ -123,6 +127,132 @@ private slots:
         row("longest store frame", store(4091),
             "store_line(4096 bytes) [upper line cut to 1024 bytes, 3067 dropped]");
         row("store frame one byte too long", store(4092), "undecoded(4096 bytes) control(03)");
+
+        // Each emulation's commands, the screens worked out from its command table.
+        const QByteArray pos = frame('C', '1'), aedex = frame('C', '4'), utcs = frame('C', '6'),
+                         utcp = frame('C', '5'), adm = frame('C', '3');
+        const QString toPos = "emulation(02 05 43 31 03) ", toAedex = "emulation(02 05 43 34 03) ",
+                      toUtcS = "emulation(02 05 43 36 03) ", toUtcP = "emulation(02 05 43 35 03) ";
+        row("ESC/POS vertical scroll: the lower row moves up", pos + "\x1F\x02" + up + low + "!",
+            toPos + "command(1F 02) " + up + low + "!", low + "|!|21|write_mode=vertical");
+        row("ESC/POS horizontal scroll: the row shifts left", pos + "\x1F\x03" + up + "!!",
+            toPos + "command(1F 03) " + up + "!!", up.mid(2) + "!!||19");
+        row("ESC/POS vertical: LF and US LF scroll at the ends",
+            pos + "\x1F\x02" + "A\nB\n\x1F\n\x1F\n",
+            toPos + "command(1F 02) A cursor(0A) B cursor(0A) cursor(1F 0A) cursor(1F 0A)",
+            "| B|2");
+        row("ESC/POS horizontal: LF and BS stop at the ends", pos + "\x1F\x03\n\n\bX",
+            toPos + "command(1F 03) cursor(0A) cursor(0A) cursor(08) X", "|X|21");
+        row("ESC/POS overwrite: BS, US LF, LF and HT wrap", pos + "\bX\x1F\nY\nZ\t",
+            toPos + "cursor(08) X cursor(1F 0A) Y cursor(0A) Z cursor(09)",
+            " Z|Y                  X|3");
+        row("ESC/POS positions; CAN blanks the row",
+            pos + "ABCDEF\x18GH" + hex("1F 24 03 02") + "x\x1F\x42y\x0B\x1F\rz" +
+                hex("1F 24 15 01") + "\r",
+            toPos + "ABCDEF command(18) GH cursor(1F 24 03 02) x cursor(1F 42) y cursor(0B) "
+                    "cursor(1F 0D) z command(1F 24 15 01) cursor(0D)",
+            "GH                 z|y x|20");
+        row("ESC/POS cursor, brightness, blink, reverse",
+            pos + hex("1F 43 00 1F 58 02 1F 45 0A 1F 72 01") + "R" + hex("1F 72 00") + "n",
+            toPos + "command(1F 43 00) command(1F 58 02) command(1F 45 0A) command(1F 72 01) R "
+                    "command(1F 72 00) n",
+            "Rn||2|cursor_shown=false brightness=2 blink=10 marks1=20000000000000000000");
+        row("ESC/POS initialise", pos + hex("1F 58 01 1F 03 41 1B 40 42"),
+            toPos + "command(1F 58 01) command(1F 03) A command(1B 40) B",
+            "B||1|brightness=4 write_mode=overwrite");
+        row("ESC/POS printer selected: bytes passed on", pos + hex("1B 3D 01 41 0C 1B 3D 02 43"),
+            toPos + "command(1B 3D 01) passthrough(41) passthrough(0C) command(1B 3D 02) C",
+            "C||1");
+        row("ESC/POS user glyph", pos + hex("1B 26 01 41 41 05 7F 08 08 08 7F 1B 25 01 41 42"),
+            toPos + "command(11 bytes) command(1B 25 01) \uFFFDB",
+            "\uFFFDB||2|marks1=80000000000000000000");
+        row("ESC/POS parameter 02: no set-up frame", pos + hex("1F 58 02 05 41"),
+            toPos + "command(1F 58 02) control(05) A", "A||1|brightness=2");
+        row("ESC/POS unknown sequence", pos + hex("1B 7A 41"), toPos + "unknown(1B 7A) A", "A||1");
+        // Coffee-shop software: display selected, clear, home, two lines, the U.K. set, the
+        // total on the lower row, vertical scroll, and a thank-you that pushes it up.
+        row("ESC/POS stream",
+            pos + hex("1B 3D 02 0C 0B") + "Tea           # 1.20Scone         # 2.30" +
+                hex("1B 52 03 1F 24 01 02") + "Total         # 3.5\x1F\x02" + "0Thank you",
+            "", "Total         \u00A3 3.50|Thank you|29|write_mode=vertical");
+        row("AEDEX rows, short and long", aedex + "!#1Hello\r!#2" + low + "uvwxy\r",
+            toAedex + "command(21 23 31 48 65 6C 6C 6F 0D) command(29 bytes)",
+            "Hello|" + low + "|0");
+        row("AEDEX both rows", aedex + "!#9" + up + "abc\r", toAedex + "command(27 bytes)",
+            up + "|abc|0|cursor_shown=false");
+        row("AEDEX attention code; the old one passed on", aedex + "!#8~`\r!#1X\r~`1Y\r",
+            toAedex + "command(21 23 38 7E 60 0D) passthrough(21) passthrough(23) passthrough(31) "
+                      "passthrough(58) passthrough(0D) command(7E 60 31 59 0D)",
+            "Y||0");
+        row("AEDEX scrolling message and clock", aedex + "!#4" + up + low + "!\r!#512:34\r",
+            toAedex + "command(45 bytes) command(21 23 35 31 32 3A 33 34 0D)",
+            up + "||0|scrolling=continuous");
+        row("AEDEX frame cut by set-up, unknown function, scroll once",
+            aedex + "!#1ab" + aedex + "!#7x\r!#6Hi\r",
+            toAedex + "undecoded(21 23 31 61 62) emulation(02 05 43 34 03) unknown(21 23 37 78 0D) "
+                      "command(21 23 36 48 69 0D)",
+            "Hi||0|scrolling=once");
+        row("UTC/S positions",
+            utcs + "ABC" + hex("10 14") + "x" + hex("10 27") + "y" + hex("10 28") + "\rz",
+            toUtcS + "ABC cursor(10 14) x cursor(10 27) y command(10 28) cursor(0D) z",
+            "zBC|x                  y|1");
+        row("UTC/S vertical scroll and overwrite", utcs + "\x12" + "A\nB\nC\x11\nD",
+            toUtcS + "command(12) A cursor(0A) B cursor(0A) C command(11) cursor(0A) D",
+            " B D|  C|4");
+        row("UTC/S clear to the ends", utcs + up + low + hex("10 05 18 10 19 19"),
+            toUtcS + up + low + " cursor(10 05) command(18) cursor(10 19) command(19)",
+            "ABCDE|abcde|25");
+        row("UTC/S cursor, brightness, blink", utcs + hex("14 04 40 1C 41 42 1D 43"),
+            toUtcS + "command(14) command(04 40) command(1C) AB command(1D) C",
+            "ABC||3|cursor_shown=false brightness=2 marks1=11000000000000000000");
+        row("UTC/S reset, home and clear", utcs + hex("12 04 20 41 42 1F 43 1E 44"),
+            toUtcS + "command(12) command(04 20) AB clear(1F) C clear(1E) D",
+            "D||1|brightness=4 write_mode=overwrite");
+        row("UTC/S switches to UTC/P", utcs + "\x1B\x64\x1BuAHi\rx",
+            toUtcS + "emulation(1B 64) command(1B 75 41 48 69 0D) passthrough(78)", "Hi||0");
+        row("UTC/P frames; the utility's clear passed on",
+            utcp + "\x1BuAup\r\x1BuBlow\r\x1F\x1BuDscrolling message\r\x1BuZ\r",
+            toUtcP + "command(1B 75 41 75 70 0D) command(1B 75 42 6C 6F 77 0D) passthrough(1F) "
+                     "command(21 bytes) unknown(1B 75 5A 0D)",
+            "scrolling message|low|0|scrolling=continuous");
+        row("UTC/P both rows", utcp + "\x1BuI" + up + "abc\r", toUtcP + "command(27 bytes)",
+            up + "|abc|0");
+        row("ADM787 fields and rows; LF and BS logged", adm + up + low + "\x1Exy\x1Fz\x0EQ\n\b",
+            "emulation(02 05 43 33 03) " + up + low +
+                " command(1E) xy command(1F) z command(0E) Q control(0A) control(08)",
+            "Q|xy      ijklz|1|cursor_shown=false");
+        row("ADM788 decimal points and blinking rows",
+            frame('C', '2') + hex("10 31 10 37 11 31 41 42 12 31 11 32 0F 43"),
+            "emulation(02 05 43 32 03) command(10 31) command(10 37) command(11 31) AB "
+            "command(12 31) command(11 32) command(0F) C",
+            "AB|C|21|marks1=00000000000004000004 marks2=11111111111111111111");
+        row("DSP800 cursor, partial clear, stored messages, unknown command",
+            dsp800 + up + hex("04 01 50 35 17") + "x" +
+                hex("04 01 43 31 33 17 04 01 44 31 32 17 04 01 5A 41 17 0D"),
+            toDsp800 + up +
+                " command(04 01 50 35 17) x command(04 01 43 31 33 17) "
+                "command(04 01 44 31 32 17) unknown(04 01 5A 41 17) control(0D)",
+            "   DxFGHIJKLMNOPQRST||5");
+        // The national sets on the twelve code points, in every emulation; the others Latin-1.
+        const QByteArray points = "#$@[\\]^`{|}~";
+        const auto national = [&](const char* name, char code, const QString& glyphs) {
+            QTest::addRow("glyphs of %s", name)
+                << frame('S', code) + points << QString() << glyphs + "||12";
+        };
+        national("U.S.A", '0', "#$@[\\]^`{|}~");
+        national("FRANCE", '1', "#$à°ç§^`éùè¨");
+        national("GERMANY", '2', "#$§ÄÖÜ^`äöüß");
+        national("U.K", '3', "£$@[\\]^`{|}~");
+        national("DENMARK I", '4', "#$@ÆØÅ^`æøå~");
+        national("SWEDEN", '5', "#¤ÉÄÖÅÜéäöåü");
+        national("ITALY", '6', "#$@°\\é^ùàòèì");
+        national("SPAIN", '7', "₧$@¡Ñ¿^`¨ñ}~");
+        national("JAPAN", '8', "#$@[¥]^`{|}~");
+        national("NORWAY", '9', "#¤ÉÆØÅÜéæøåü");
+        national("DENMARK II", ':', "#$ÉÆØÅÜéæøåü");
+        national("SLAVONIC", ';', points);
+        row("U.K in AEDEX", frame('S', '3') + aedex + "!#1" + points + "\r", "",
+            "£$@[\\]^`{|}~||0");
     }
 
     // Whole and byte by byte: a frame arriving in pieces decodes the same.
@@ -136,14 +266,21 @@ private slots:
         QList<QJsonObject> piecewise;
         for (const char byte : input)
             piecewise << parsed(pieces.feed(QByteArrayView(&byte, 1)));
-        QCOMPARE(trace(events), expected);
+        if (!expected.isEmpty())
+            QCOMPARE(trace(events), expected);
         QCOMPARE(piecewise, events);
-        const QStringList want = screen.split('|');
-        QCOMPARE(events.last()["line1"].toString(), want[0].leftJustified(20));
-        QCOMPARE(events.last()["line2"].toString(), want[1].leftJustified(20));
-        QCOMPARE(events.last()["cursor"].toInt(), want[2].toInt());
+        // From the right, as the upper row may show a "|".
+        QStringList want = screen.split('|');
+        const QString look = want.last().contains('=') ? want.takeLast() : QString();
+        QCOMPARE(events.last()["cursor"].toInt(), want.takeLast().toInt());
+        QCOMPARE(events.last()["line2"].toString(), want.takeLast().leftJustified(20));
+        QCOMPARE(events.last()["line1"].toString(), want.join('|').leftJustified(20));
+        for (const QString& pair : look.split(' ', Qt::SkipEmptyParts))
+            QCOMPARE(pair.section('=', 0, 0) + '=' +
+                         events.last()[pair.section('=', 0, 0)].toVariant().toString(),
+                     pair);
         QCOMPARE(whole.pendingBytes(), QByteArray());
-        QVERIFY(whole.storedLine(0).size() <= DisplayDecoder::StoredTextCap);
+        QVERIFY(whole.storedText(0).size() <= DisplayDecoder::StoredTextCap);
     }
 
     // Worked by hand: the PC's bits are numbered from the first start bit; a receiver samples
@@ -251,7 +388,7 @@ private slots:
         }
         QCOMPARE(decoder.displayBaud(), 9600);
         QCOMPARE(decoder.framing().text(), QStringLiteral("n,8,1"));
-        QCOMPARE(decoder.storedLine(0), QByteArray("kept"));
+        QCOMPARE(decoder.storedText(0), QByteArray("kept"));
         decoder.setPcLine({9600, {}});
         QCOMPARE(trace(parsed(decoder.feed("OK"))).right(2), QStringLiteral("OK"));
     }
@@ -263,13 +400,13 @@ private slots:
             return QStringLiteral("%1 %2 %3 %4 %5/%6 [%7] ")
                        .arg(emulationName(decoder.emulation()), charsetName(decoder.charsetCode()),
                             QString::number(decoder.displayBaud()), decoder.framing().text(),
-                            decoder.storedLine(0), decoder.storedLine(1),
-                            decoder.screen().lineText(0).trimmed()) +
+                            decoder.storedText(0), decoder.storedText(1),
+                            decoder.screen().rowText(0).trimmed()) +
                    QString::number(decoder.screen().cursor());
         };
-        decoder.feed(frame('C', '4') + frame('B', '5') + frame('P', '6') + frame('S', '<') +
+        decoder.feed(frame('C', '1') + frame('B', '5') + frame('P', '6') + frame('S', '<') +
                      frame('L', '1', "up") + frame('L', '2', "low") + "XY");
-        QCOMPARE(state(), "AEDEX RUSSIA 300 o,7,1 up/low [XY] 2");
+        QCOMPARE(state(), "ESC/POS RUSSIA 300 o,7,1 up/low [XY] 2");
         decoder.feed(hex("02 05 07 31 03"));
         QCOMPARE(state(), "ZTK U.S.A 300 o,7,1 up/low [] 0");
     }
@@ -283,7 +420,9 @@ private slots:
             "{\"event\":\"store_line\",\"line\":\"lower\",\"text\":\"\\\"\\\\\\u0001\\u001b"
             "\\u007f\\u0085\xC3\xA9\",\"length\":7,\"message\":\"store lower line (7 bytes)\","
             "\"bytes\":\"02 05 4C 32 22 5C 01 1B 7F 85 E9 03\",\"line1\":\"                    "
-            "\",\"line2\":\"                    \",\"cursor\":0}");
+            "\",\"line2\":\"                    \",\"cursor\":0,\"cursor_shown\":true,"
+            "\"write_mode\":\"overwrite\",\"brightness\":4,\"blink\":0,\"marks1\":\""
+            "00000000000000000000\",\"marks2\":\"00000000000000000000\",\"scrolling\":\"\"}");
         // 43 with bit 7 clear fails even parity; it cuts the frame it falls in.
         decoder.setPcLine({9600, {}});
         decoder.feed(frame('P', '4'));
@@ -360,6 +499,86 @@ private slots:
         QVERIFY(display.process().waitForFinished(vq::test::kPatienceMs));
         QCOMPARE(display.process().exitStatus(), QProcess::NormalExit);
         QCOMPARE(display.process().exitCode(), 0);
+    }
+
+    void lcdproc_data()
+    {
+        QTest::addColumn<QString>("emulation");   // set with vq3360ctl first; empty: power-on ZTK
+        QTest::addColumn<QStringList>("running"); // line1|line2 while LCDd runs, any of them
+        QTest::addColumn<QStringList>("after");   // once LCDd has ended, either
+        // "!#8~`" makes "~`" the attention code; "~`1" and "~`2" frames write whole rows; the
+        // heartbeat in the upper row's last cell goes "#", "-". On SIGTERM, the goodbye.
+        const QString server = "## LCDproc Server #", clients = "Cli: 0  Scr: 0      ";
+        QTest::newRow("AEDEX") << "aedex"
+                               << QStringList{server + "#|" + clients, server + "-|" + clients}
+                               << QStringList{"  Thanks for using  |  LCDproc & Linux!  "};
+        // ZTK shows the frames as text: "!#8~`", CR back to its start; a 23-byte frame fills the
+        // row it starts on and the other's first three cells, and its CR starts the next frame
+        // on that other row, so the rows take turns. The last two frames say goodbye.
+        const QString heartbeat = "~`1## LCDproc Server";
+        QStringList running;
+        for (const char* beat : {" ##", " #-"})
+            running << heartbeat + '|' + beat + heartbeat.mid(3)
+                    << beat + heartbeat.mid(3) + '|' + heartbeat;
+        QTest::newRow("left in ZTK") << "" << running
+                                     << QStringList{"!    Thanks for usin|~`2  LCDproc & Linux",
+                                                    "~`2  LCDproc & Linux|!    Thanks for usin"};
+    }
+
+    // Debian's LCDd, a point-of-sale client nobody here wrote, on its serialPOS driver in AEDEX,
+    // on a server port of its own on the loopback.
+    void lcdproc()
+    {
+        QFETCH(QString, emulation);
+        QFETCH(QStringList, running);
+        QFETCH(QStringList, after);
+        vq::test::VirtualDisplay display;
+        QVERIFY(display.start());
+        if (!emulation.isEmpty()) {
+            QProcess ctl;
+            ctl.start(QStringLiteral(VQ_CTL_EXE),
+                      {"--device", display.path(), "emulation", emulation});
+            QVERIFY(ctl.waitForFinished(vq::test::kPatienceMs) && ctl.exitCode() == 0);
+            QCOMPARE(display.events(1).value(0)["name"].toString(), emulation.toUpper());
+        }
+        sockaddr_in address{};
+        address.sin_family = AF_INET;
+        address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+        socklen_t size = sizeof address;
+        const int probe = ::socket(AF_INET, SOCK_STREAM, 0);
+        QVERIFY(::bind(probe, reinterpret_cast<sockaddr*>(&address), size) == 0 &&
+                ::getsockname(probe, reinterpret_cast<sockaddr*>(&address), &size) == 0);
+        ::close(probe);
+        QTemporaryDir dir;
+        QFile config(dir.filePath("LCDd.conf"));
+        QVERIFY(config.open(QIODevice::WriteOnly));
+        config.write(
+            QStringLiteral("[server]\nDriverPath=/usr/lib/x86_64-linux-gnu/lcdproc/\n"
+                           "Driver=serialPOS\nBind=127.0.0.1\nPort=%1\nUser=%2\n"
+                           "Foreground=yes\nReportToSyslog=no\n[serialPOS]\nDevice=%3\n"
+                           "Size=20x2\nType=AEDEX\nSpeed=9600\n")
+                .arg(ntohs(address.sin_port))
+                .arg(QString::fromLocal8Bit(::getpwuid(::geteuid())->pw_name), display.path())
+                .toUtf8());
+        config.close();
+        QProcess lcdd;
+        lcdd.setProcessChannelMode(QProcess::MergedChannels);
+        lcdd.start(QStringLiteral("/usr/sbin/LCDd"), {"-f", "-c", config.fileName()});
+        QVERIFY2(lcdd.waitForStarted(vq::test::kPatienceMs), "LCDd: bash scripts/deps.sh test");
+        // Read until the screen shows one of them; LCDd writes on and on, so not for ever.
+        const auto shown = [&display](const QStringList& screens) {
+            const auto seen = [&screens](const QList<QJsonObject>& got) {
+                return !got.isEmpty() && screens.contains(got.last()["line1"].toString() + '|' +
+                                                          got.last()["line2"].toString());
+            };
+            return seen(display.eventsUntil(
+                [&](const QList<QJsonObject>& got) { return got.size() > 2000 || seen(got); }));
+        };
+        const bool served = shown(running);
+        lcdd.terminate();
+        QVERIFY(lcdd.waitForFinished(vq::test::kPatienceMs));
+        QVERIFY2(served, lcdd.readAll().constData());
+        QVERIFY(shown(after));
     }
 
     void commandLine_data()
