@@ -6,31 +6,12 @@ namespace vq::vdisplay {
 namespace {
 
 constexpr FramedSet::Function kAedex[] = {
-    {'1', "upper row",
-     [](FramedSet& set, ScreenModel& screen, QByteArrayView data) {
-         return writeRows(set, screen, data, 0, 1);
-     }},
-    {'2', "lower row",
-     [](FramedSet& set, ScreenModel& screen, QByteArrayView data) {
-         return writeRows(set, screen, data, 1, 1);
-     }},
-    {'9', "both rows",
-     [](FramedSet& set, ScreenModel& screen, QByteArrayView data) {
-         return writeRows(set, screen, data, 0, 2);
-     }},
-    {'4', "scroll",
-     [](FramedSet& set, ScreenModel& screen, QByteArrayView data) {
-         return scrollMessage(set, screen, data, Scrolling::Continuous);
-     }},
-    {'6', "scroll once",
-     [](FramedSet& set, ScreenModel& screen, QByteArrayView data) {
-         return scrollMessage(set, screen, data, Scrolling::Once);
-     }},
-    {'5', "clock",
-     [](FramedSet& set, ScreenModel&, QByteArrayView data) {
-         return framed(set, QStringLiteral("clock set to %1, not drawn")
-                                .arg(QString::fromLatin1(data.toByteArray())));
-     }},
+    {'1', "upper row", frames::upperRow},
+    {'2', "lower row", frames::lowerRow},
+    {'9', "both rows", frames::bothRows},
+    {'4', "scroll", frames::scroll},
+    {'6', "scroll once", frames::scrollOnce},
+    {'5', "clock", frames::clock},
     {'8', "attention code",
      [](FramedSet& set, ScreenModel&, QByteArrayView data) {
          if (data.size() != 2)

@@ -49,6 +49,8 @@ Said framed(FramedSet& set, const QString& message)
     return say::command(set.emulation(), set.running(), message);
 }
 
+namespace {
+
 Said writeRows(FramedSet& set, ScreenModel& screen, QByteArrayView data, int firstRow, int rows)
 {
     for (int row = 0; row < rows; ++row) {
@@ -73,5 +75,43 @@ Said scrollMessage(FramedSet& set, ScreenModel& screen, QByteArrayView data, Scr
                                 how == Scrolling::Once ? QStringLiteral("once")
                                                        : QStringLiteral("continuously")));
 }
+
+} // namespace
+
+namespace frames {
+
+Said upperRow(FramedSet& set, ScreenModel& screen, QByteArrayView data)
+{
+    return writeRows(set, screen, data, 0, 1);
+}
+
+Said lowerRow(FramedSet& set, ScreenModel& screen, QByteArrayView data)
+{
+    return writeRows(set, screen, data, 1, 1);
+}
+
+Said bothRows(FramedSet& set, ScreenModel& screen, QByteArrayView data)
+{
+    return writeRows(set, screen, data, 0, 2);
+}
+
+Said scroll(FramedSet& set, ScreenModel& screen, QByteArrayView data)
+{
+    return scrollMessage(set, screen, data, Scrolling::Continuous);
+}
+
+Said scrollOnce(FramedSet& set, ScreenModel& screen, QByteArrayView data)
+{
+    return scrollMessage(set, screen, data, Scrolling::Once);
+}
+
+Said clock(FramedSet& set, ScreenModel&, QByteArrayView data)
+{
+    return framed(
+        set,
+        QStringLiteral("clock set to %1, not drawn").arg(QString::fromLatin1(data.toByteArray())));
+}
+
+} // namespace frames
 
 } // namespace vq::vdisplay

@@ -36,9 +36,17 @@ private:
 // What a function did, named by the function.
 Said framed(FramedSet& set, const QString& message);
 
-// A row written from a frame's data: from the left, the rest blank, the excess dropped.
-Said writeRows(FramedSet& set, ScreenModel& screen, QByteArrayView data, int firstRow, int rows);
-// An upper-row message that scrolls, its start shown until the window moves it.
-Said scrollMessage(FramedSet& set, ScreenModel& screen, QByteArrayView data, Scrolling how);
+// The functions both framed sets have, each under a letter of its own set. A row is written
+// from the frame's data from the left, the rest blank, the excess dropped; a scrolling message
+// has its start shown until the window moves it.
+namespace frames {
+Said upperRow(FramedSet& set, ScreenModel& screen, QByteArrayView data);
+Said lowerRow(FramedSet& set, ScreenModel& screen, QByteArrayView data);
+Said bothRows(FramedSet& set, ScreenModel& screen, QByteArrayView data);
+Said scroll(FramedSet& set, ScreenModel& screen, QByteArrayView data);
+Said scrollOnce(FramedSet& set, ScreenModel& screen, QByteArrayView data);
+// Logged, not drawn.
+Said clock(FramedSet& set, ScreenModel& screen, QByteArrayView data);
+} // namespace frames
 
 } // namespace vq::vdisplay

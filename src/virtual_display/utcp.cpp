@@ -5,33 +5,16 @@ namespace vq::vdisplay {
 
 namespace {
 
+// clang-format off
 constexpr FramedSet::Function kUtcP[] = {
-    {'A', "upper row",
-     [](FramedSet& set, ScreenModel& screen, QByteArrayView data) {
-         return writeRows(set, screen, data, 0, 1);
-     }},
-    {'B', "lower row",
-     [](FramedSet& set, ScreenModel& screen, QByteArrayView data) {
-         return writeRows(set, screen, data, 1, 1);
-     }},
-    {'I', "both rows",
-     [](FramedSet& set, ScreenModel& screen, QByteArrayView data) {
-         return writeRows(set, screen, data, 0, 2);
-     }},
-    {'D', "scroll",
-     [](FramedSet& set, ScreenModel& screen, QByteArrayView data) {
-         return scrollMessage(set, screen, data, Scrolling::Continuous);
-     }},
-    {'F', "scroll once",
-     [](FramedSet& set, ScreenModel& screen, QByteArrayView data) {
-         return scrollMessage(set, screen, data, Scrolling::Once);
-     }},
-    {'E', "clock",
-     [](FramedSet& set, ScreenModel&, QByteArrayView data) {
-         return framed(set, QStringLiteral("clock set to %1, not drawn")
-                                .arg(QString::fromLatin1(data.toByteArray())));
-     }},
+    {'A', "upper row", frames::upperRow},
+    {'B', "lower row", frames::lowerRow},
+    {'I', "both rows", frames::bothRows},
+    {'D', "scroll", frames::scroll},
+    {'F', "scroll once", frames::scrollOnce},
+    {'E', "clock", frames::clock},
 };
+// clang-format on
 
 } // namespace
 
