@@ -172,6 +172,7 @@ private slots:
         QTest::newRow("unplugged, event loop between") << 0 << "unplugged" << true;
         QTest::newRow("unlinked while idle, back before any write") << 0 << "unlinked" << true;
         QTest::newRow("replaced while idle") << 0 << "replaced" << true;
+        QTest::newRow("unplugged while closed, back") << 0 << "closed" << true;
     }
 
     void deviceGone()
@@ -179,7 +180,7 @@ private slots:
         QFETCH(int, pending);
         QFETCH(QString, how);
         QFETCH(bool, loopBetween);
-        Pty pty, back;
+        Pty pty;
         Rig rig;
         Formall* w = rig.startOpen(pty);
         QVERIFY(w);
@@ -189,6 +190,8 @@ private slots:
         QCOMPARE(w->Comm1().drain(), 0); // those had their time on the line
         if (pending > 0)
             w->Comm1().output(pattern(pending));
+        if (how == u"closed")
+            w->Command1_Click(1);
 
         const bool gone = how != u"replaced" && how != u"unlinked";
         if (gone)
@@ -197,9 +200,11 @@ private slots:
             rig.unplug();
         if (loopBetween)
             QVERIFY2(busyShare() < 0.2, "the event loop spins on the dead device");
+        if (how == u"unlinked") // the open port's row is left to the port
+            QCOMPARE(look(w, "Label6", 0), QStringLiteral("Enable #0000ff"));
         // A port open when it went says so when it happens, once: by the write that finds it,
         // or at once when the loop runs; whatever waited is counted.
-        if (gone) {
+        if (gone && how != u"closed") {
             const ShownBox unavailable{ShownBox::Message, "Device unavailable!", 4, "Error"};
             const bool found = !loopBetween;
             if (found)
@@ -231,9 +236,14 @@ private slots:
             QVERIFY(!w->Comm1().portOpen());
             boxes.shown.clear();
         }
+        if (gone) // its row says so, whether the port was open or not
+            QTRY_COMPARE(look(w, "Label6", 0), QStringLiteral("Invalid port number #ff0000"));
 
-        // Back on another pty: one press opens it and only new commands arrive there.
+        // Back on another pty, its row with it: one press opens it and only new commands arrive
+        // there.
+        Pty back;
         QVERIFY(rig.plug(back.path()));
+        QTRY_COMPARE(look(w, "Label6", 0), QStringLiteral("Enable #0000ff"));
         w->Command1_Click(0);
         QCOMPARE(boxes.shown, QList<ShownBox>{});
         QVERIFY(w->Comm1().portOpen());
