@@ -1,5 +1,6 @@
 // The real serial backend on pseudo-terminals: bytes, closing, faults and refusals, through the
 // main window where the operator sees the outcome and through the port where it is its contract.
+#include "app/formset.h"
 #include "app/mainops.h"
 #include "cli/termination.h"
 #include "ctl/invocation.h"
@@ -10,6 +11,7 @@
 #include "shared/failureparts.h"
 #include "shared/failuretext.h"
 #include "shared/guardedsend.h"
+#include "shared/linechoices.h"
 #include "testpty.h"
 #include "util.h"
 
@@ -26,6 +28,7 @@
 #include <QProcess>
 #include <QProgressDialog>
 #include <QPushButton>
+#include <QRadioButton>
 #include <QScopeGuard>
 #include <QSerialPort>
 #include <QStatusBar>
@@ -522,6 +525,39 @@ private slots:
             port.output("ok");
             QCOMPARE(pty.readNow(2), QByteArray("ok"));
         }
+    }
+
+    void pcLine_data()
+    {
+        QTest::addColumn<int>("rate"); // the dialog's rows
+        QTest::addColumn<int>("framing");
+        for (int rate = 0; rate < int(kLineRates.size()); ++rate)
+            QTest::addRow("%s N_8_1", kLineRates[rate].text) << rate << 0;
+        for (int framing = 1; framing < int(kLineFramings.size()); ++framing)
+            QTest::addRow("9600%s", kLineFramings[framing].caption) << 5 << framing;
+    }
+
+    // "Set OK" gives the open port the line chosen, which a pseudo-terminal refuses but at 8 data
+    // bits without parity; the next command goes out on it. On a real line the kernel tier reads
+    // what the driver programmed in QEMU's trace.
+    void pcLine()
+    {
+        QFETCH(int, rate);
+        QFETCH(int, framing);
+        Pty pty;
+        Rig rig;
+        Formall* w = rig.startOpen(pty);
+        QVERIFY(w);
+        FormSet set(rig.h->state, w->Comm1(), rig.h->boxes, w);
+        for (const int n : {rate < 7 ? rate + 1 : 14, framing + 8})
+            click(set.controls().find<QRadioButton>(QStringLiteral("Option%1").arg(n)));
+        click(set.controls().find<QPushButton>("CmdOk"));
+        const bool taken = framing == 0 || rig.real;
+        QCOMPARE(rig.h->boxes.shown.size(), taken ? 0 : 1);
+        const QString line = taken ? lineText({rate, framing}).toLower() : "9600,n,8,1";
+        QCOMPARE(w->Comm1().settings(), line);
+        w->NUMADM787_Click();
+        QCOMPARE(pty.readNow(5), kAdm787);
     }
 
     void slowLine_data()
