@@ -187,6 +187,10 @@ Formall::Formall(AppContext& ctx) : m_ctx(ctx), m_comm1(ctx.makePort())
     m_ctx.setMainPort(m_comm1.get());
 
     Form_Load();
+    m_presence = portPresence(*m_comm1);
+    if (!m_presence.folders.isEmpty())
+        m_devices.addPaths(m_presence.folders);
+    connect(&m_devices, &QFileSystemWatcher::directoryChanged, this, &Formall::devicesChanged);
 }
 
 Formall::~Formall()
@@ -292,10 +296,41 @@ int Formall::press(int index)
 // write ran into is told here, and what it took along is counted either way.
 void Formall::showPortLost(qint64 dropped, bool atWrite)
 {
+    // Its row says so first; its device may be there still, but it does not open.
+    if (const int n = m_comm1->commPort(); !m_comm1->portOpen() && n <= kComPortCount) {
+        reprobe(n);
+        m_presence.present[n - 1] = portPresence(*m_comm1).present[n - 1];
+    }
     if (!atWrite)
         reportWriteFailure(m_ctx.boxes(), CommError(PortFailure::DeviceGone));
     if (dropped > 0)
         m_ctx.boxes().standardOk(notSentText(dropped), kAppTitle);
+}
+
+void Formall::devicesChanged()
+{
+    const PortPresence now = portPresence(*m_comm1);
+    // A folder made or removed meanwhile changes which folders tell of the devices.
+    QStringList gone = m_devices.directories(), fresh;
+    for (const QString& folder : now.folders) {
+        if (!gone.removeOne(folder))
+            fresh << folder;
+    }
+    if (!gone.isEmpty())
+        m_devices.removePaths(gone);
+    if (!fresh.isEmpty())
+        m_devices.addPaths(fresh);
+    const int busy = m_comm1->portOpen() || m_closing ? m_comm1->commPort() : 0;
+    for (const int n : rowsToProbe(m_presence, now, busy))
+        reprobe(n);
+    m_presence = now;
+}
+
+// With a port of its own: the window's port may be open on another number.
+void Formall::reprobe(int port)
+{
+    const std::unique_ptr<CommPort> probe = m_ctx.makePort();
+    applyPortRow(port - 1, probePort(*probe, port));
 }
 
 void Formall::Command2_Click()

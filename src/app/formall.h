@@ -6,6 +6,7 @@
 
 #include <array>
 #include <memory>
+#include <QFileSystemWatcher>
 #include <QHash>
 #include <QMainWindow>
 #include <QTimer>
@@ -83,6 +84,9 @@ private:
     // for a signal, on the terminal.
     void closePort(AfterClose then);
     void showPending();
+    // A device that comes or goes after start-up gets its row probed again, without a restart.
+    void devicesChanged();
+    void reprobe(int port);
 
     AppContext& m_ctx;
     std::unique_ptr<CommPort> m_comm1;
@@ -96,6 +100,8 @@ private:
     static constexpr int kPendingTickMs = 250;
     QTimer m_pendingTick;
     std::unique_ptr<DrainView> m_closing; // while a close waits
+    QFileSystemWatcher m_devices;
+    PortPresence m_presence;
     AfterClose m_afterClose = AfterClose::Nothing;
 };
 

@@ -3,6 +3,8 @@
 #include "shared/failuretext.h"
 #include "shared/linechoices.h"
 
+#include <QFileInfo>
+
 namespace vq {
 
 namespace {
@@ -55,17 +57,10 @@ StartupResult runStartup(CommPort& port, Module1& state, DisplaySession& session
     try {
         port.setSettings(state.PortSettings);
         for (int n = 1; n <= kComPortCount; ++n) {
-            try {
-                if (port.portOpen())
-                    continue;
-                state.PortNumber = qint16(n);
-                port.setCommPort(state.PortNumber);
-                port.setPortOpen(true);
-                result.probe[n - 1] = StatusText{QStringLiteral("Enable"), kBlue};
-                port.setPortOpen(false);
-            } catch (const CommError& e) {
-                result.probe[n - 1] = StatusText{failureText(e), kRed};
-            }
+            if (port.portOpen())
+                continue;
+            state.PortNumber = qint16(n);
+            result.probe[n - 1] = probePort(port, n);
         }
         state.PortNumber = 1;
         port.setCommPort(state.PortNumber);
@@ -77,6 +72,45 @@ StartupResult runStartup(CommPort& port, Module1& state, DisplaySession& session
             port.setPortOpen(false);
     }
     return result;
+}
+
+StatusText probePort(CommPort& port, int n)
+{
+    try {
+        port.setCommPort(qint16(n));
+        port.setPortOpen(true);
+        port.setPortOpen(false);
+    } catch (const CommError& e) {
+        return {failureText(e), kRed};
+    }
+    return {QStringLiteral("Enable"), kBlue};
+}
+
+PortPresence portPresence(const CommPort& port)
+{
+    PortPresence now;
+    for (int n = 1; n <= kComPortCount; ++n) {
+        const QString device = port.deviceName(n);
+        if (device.isEmpty())
+            continue;
+        now.present[n - 1] = QFileInfo::exists(device);
+        QString folder = QFileInfo(device).absolutePath();
+        while (!QFileInfo(folder).isDir())
+            folder = QFileInfo(folder).absolutePath();
+        if (!now.folders.contains(folder))
+            now.folders << folder;
+    }
+    return now;
+}
+
+QList<int> rowsToProbe(const PortPresence& before, const PortPresence& now, int busy)
+{
+    QList<int> rows;
+    for (int n = 1; n <= kComPortCount; ++n) {
+        if (n != busy && before.present[n - 1] != now.present[n - 1])
+            rows << n;
+    }
+    return rows;
 }
 
 PressResult pressOpenClose(int index, CommPort& port, Boxes& boxes, QString& lastOpenError)

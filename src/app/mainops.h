@@ -8,7 +8,9 @@
 #include <array>
 #include <functional>
 #include <optional>
+#include <QList>
 #include <QString>
+#include <QStringList>
 
 namespace vq {
 
@@ -51,6 +53,20 @@ struct StartupResult {
     std::optional<SettingsLine> line;                           // empty when start-up ended early
 };
 StartupResult runStartup(CommPort& port, Module1& state, DisplaySession& session);
+
+// Start-up's probe of one port: opened and closed again; "Enable", or the failure in red.
+StatusText probePort(CommPort& port, int n);
+
+// Which of COM1 to COM6 have their device now, and the folders that tell when one comes or
+// goes: each device's nearest folder there is (udev's by-id folder goes with its last adapter).
+struct PortPresence {
+    std::array<bool, kComPortCount> present{};
+    QStringList folders;
+};
+PortPresence portPresence(const CommPort& port);
+// After a folder changed: the rows to probe again, those whose device came or went, but the row
+// of the port that is open or closing (`busy`), whose own failures tell of it.
+QList<int> rowsToProbe(const PortPresence& before, const PortPresence& now, int busy);
 
 // The open (0) and close (1) presses. The line is empty where it keeps its text.
 struct PressResult {

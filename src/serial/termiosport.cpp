@@ -242,6 +242,9 @@ void TermiosPort::openDevice(int port, const LineSettings& settings)
     m_writable->setEnabled(false);
     QObject::connect(m_writable.get(), &QSocketNotifier::activated, m_writable.get(),
                      [this] { onWritable(); });
+    m_hangUp = std::make_unique<QSocketNotifier>(fd, QSocketNotifier::Exception);
+    QObject::connect(m_hangUp.get(), &QSocketNotifier::activated, m_hangUp.get(),
+                     [this] { onHangUp(); });
     try {
         configure(settings);
     } catch (const CommError&) {
@@ -394,6 +397,15 @@ void TermiosPort::onWritable()
     lostMeanwhile(dropped);
 }
 
+void TermiosPort::onHangUp()
+{
+    if (!hungUp(m_fd))
+        return;
+    const qint64 dropped = unsentBytes();
+    qCDebug(lcSerial) << m_location << "hung up while" << dropped << "bytes were on their way";
+    lostMeanwhile(dropped);
+}
+
 void TermiosPort::watchWritable(bool on)
 {
     if (m_writable)
@@ -466,8 +478,9 @@ CommPortCore::Drained TermiosPort::waitOut(bool toDisplay, const QDeadlineTimer&
 {
     if (m_fd < 0)
         return {};
-    // This loop writes what waits; the notifier would write behind its back.
+    // This loop writes what waits and finds a hang-up; the notifiers would act behind its back.
     watchWritable(false);
+    m_hangUp->setEnabled(false);
     Drained end;
     for (qint64 last = m_queue.size() - m_sent;;) {
         const std::optional<qint64> left = unsent(toDisplay);
@@ -498,6 +511,7 @@ CommPortCore::Drained TermiosPort::waitOut(bool toDisplay, const QDeadlineTimer&
     }
     if (!end.gone && m_sent < m_queue.size())
         watchWritable(true);
+    m_hangUp->setEnabled(!end.gone);
     if (end.gone)
         qCDebug(lcSerial) << m_location << "gone while" << end.left << "bytes were on their way";
     return end;
@@ -520,6 +534,8 @@ bool TermiosPort::deviceMissing() const
 void TermiosPort::release()
 {
     watchWritable(false);
+    if (m_hangUp)
+        m_hangUp->setEnabled(false);
     if (m_fd < 0)
         return;
     // What is left would hold the close for the driver's own wait.

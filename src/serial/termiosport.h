@@ -63,6 +63,7 @@ private:
     // Writes what the driver takes now; false when the device has gone.
     bool writeQueued();
     void onWritable();
+    void onHangUp();
     void watchWritable(bool on);
     void release();
 
@@ -79,6 +80,9 @@ private:
     QByteArray m_queue; // written by the utility, not yet taken by the driver
     qsizetype m_sent = 0;
     std::unique_ptr<QSocketNotifier> m_writable;
+    // A device that goes while nothing of the port's own waits: the driver may still hold bytes,
+    // and they are lost now, not at the next write.
+    std::unique_ptr<QSocketNotifier> m_hangUp;
     // The line clock: when the bytes handed to the driver will all have been on the wire,
     // in milliseconds of m_clock. A UART's own buffer and a pseudo-terminal report none of them.
     QElapsedTimer m_clock;

@@ -1,6 +1,7 @@
 """The kernel tier's boots, each with its rows: what the guest runs, and what this side checks."""
 import os
 import re
+import time
 
 from tier import Boot, Display, PacedReader
 
@@ -33,6 +34,74 @@ class Adapter:
         qmp.wait_event("DEVICE_DELETED")
         qmp.hmp(f"chardev-remove u{self.n}")
         self.plugged = False
+
+
+class RemoteLine:
+    """The far end of $VQ_TEST_LINE, which the tests' Pty uses in the guest for a pseudo-terminal
+    (tests/support/testpty.h): bytes are taken only once the test reads, as from a master, and
+    not while stopped; an adapter is unplugged where a master would close, and plugged back for
+    the next Pty. Keeps, for each test row, the bytes that came through once it read again."""
+
+    def __init__(self, boot, reader, adapter=None):
+        self.boot, self.reader, self.adapter = boot, reader, adapter
+        self.handed = 0  # bytes the test has read
+        self.row, self.resumed, self.came = "", None, {}
+        self.plugs = 0
+        boot.handlers["line"] = self.ask
+
+    def wait(self, enough):
+        """Until enough came, or nothing more does for a second."""
+        last, quiet = len(self.reader.got), time.monotonic()
+        while not enough() and time.monotonic() - quiet < 1:
+            time.sleep(0.02)
+            if len(self.reader.got) != last:
+                last, quiet = len(self.reader.got), time.monotonic()
+
+    def ask(self, what, *words):
+        r = self.reader
+        # A stopped adapter's far end would stop QEMU itself: its writes to it block.
+        stops = self.adapter is None
+        if what == "new":
+            self.end()
+            self.row, self.resumed = " ".join(words), None
+            if self.adapter and not self.adapter.plugged:
+                self.plugs += 1
+                sock = os.path.join(self.boot.work, f"adapter.{self.plugs}.sock")
+                self.adapter.plug(f"socket,path={sock},server=on,wait=off")
+                r.start(sock)
+            r.stopped = False
+            self.handed = r.settle()
+            r.stopped = stops
+            return ""
+        if what != "stop" and r.stopped:  # reading again
+            self.resumed = len(r.got)
+        r.stopped = what == "stop" and stops
+        if what in ("take", "unread"):
+            want = int(words[0]) if words else 0
+            self.wait(lambda: what == "take" and len(r.got) - self.handed >= want)
+            if what == "unread":
+                return str(len(r.got) - self.handed)
+            data = r.got[self.handed:self.handed + want]
+            self.handed += len(data)
+            return data.hex()
+        if what == "unplug":
+            self.adapter.unplug()
+        return ""
+
+    def end(self):
+        if self.resumed is not None:
+            self.came[self.row] = len(self.reader.got) - self.resumed
+        self.resumed = None
+
+
+def test_rows(out, function):
+    """tst_port's verdict on each row of a function it ran: PASS or FAIL!, and the row."""
+    return re.findall(rf"^(PASS|FAIL!) +: TstPort::{function}\((.*)\)", out, re.M)
+
+
+def failures(out):
+    """What tst_port said of each row that failed."""
+    return "".join(re.findall(r"^FAIL!.*\n(?: .*\n)*", out, re.M))
 
 
 def wire(tier):
@@ -76,6 +145,13 @@ done
 
 
 
+# tst_port's rows for every close's wait, on the 8250 with the reader stopped or going again.
+CLOSE_ROWS = ["Close the port, the wait runs out", "Close the port, the line going again",
+              "Close the port, far end not reading, Close now", "main window closed, Close now",
+              "main window closed, the line going again", "End, the line going again",
+              "End, the wait runs out", "SIGTERM, the line going again",
+              "SIGHUP, the wait runs out"]
+
 # The PC dialog's rates, each at N,8,1, and its other framings at 9600.
 LINES = [f"{b},n,8,1" for b in (300, 600, 1200, 2400, 4800, 9600, 19200, 38400)] + [
     f"9600,{f}" for f in ("n,7,1", "e,8,1", "e,7,1", "o,8,1", "o,7,1")]
@@ -110,15 +186,26 @@ def framing(tier):
         tier.rows.check(f"vq3360ctl --line {l} reaches the 8250 driver", rc == 0 and want in got,
                         f"exit {rc} {err.strip()}; the driver programmed {got}")
     rc, out, err = boot.result("rescue")
-    # Settings that lasted under a millisecond are the driver's steps inside one change.
-    visited = [(s, t) for s, t in programmed(boot.trace_of("rescue")) if t > 0.001]
-    lines = [s for s, _ in visited]
-    every = [(b, f[0], int(f[1]), 1) for b in RATES for f in FRAMINGS]
+    # The driver programs a line in steps, however long the host keeps QEMU waiting between
+    # them: the line again, and for a moment its framing at the last rate or at half a divisor.
+    # Rescue's lines are found in order among them; any other setting is one it went to.
+    steps = programmed(boot.trace_of("rescue"))
+    want = [(b, f[0], int(f[1]), 1) for b in RATES for f in FRAMINGS] + [(9600, "N", 8, 1)]
+    visited, strays = [], []
+    for k, (s, t) in enumerate(steps):
+        if len(visited) < len(want) and s == want[len(visited)]:
+            visited.append([s, t])
+        elif visited and s == visited[-1][0]:
+            visited[-1][1] += t
+        elif visited and len(visited) < len(want) and (
+                k + 1 == len(steps) or steps[k + 1][0][1:] != s[1:]):
+            strays.append(s)
     tier.rows.check("rescue on the 8250 visits all 48 lines in turn, then 9600 N,8,1",
-                    rc == 0 and lines[1:50] == every + [(9600, "N", 8, 1)],
-                    f"exit {rc} {err.strip()}; visited {lines}")
+                    rc == 0 and len(visited) == len(want) and not strays,
+                    f"exit {rc} {err.strip()}; visited {[s for s, _ in visited]}, "
+                    f"and also {strays}")
     # Ten bytes at each: the two display-line commands.
-    short = [(s, round(t * 1000)) for s, t in visited[1:49]
+    short = [(s, round(t * 1000)) for s, t in visited[:48]
              if t < 10 * (1 + s[2] + (s[1] != "N") + s[3]) / s[0]]
     tier.rows.check("rescue's waits on the 8250 count start, parity and stop bits", not short,
                     f"left these lines before their bytes' time (ms): {short}")
@@ -196,7 +283,9 @@ exec 5>&-
 
 def paced(tier):
     """Pending bytes on the 8250 against a reader that takes them at the line's rate and can
-    stop: vq3360ctl's counts, on SIGTERM and on a stalled line, against what the reader got."""
+    stop: vq3360ctl's counts, on SIGTERM and on a stalled line, against what the reader got;
+    then the windows, through tst_port's rows on the line: Set OK on each of the PC dialog's
+    lines, the pending count and every close's wait."""
     boot = Boot(tier, "paced")
     sock = os.path.join(boot.work, "line.sock")
     boot.line(f"socket,path={sock},server=on,wait=off", 1)
@@ -218,6 +307,7 @@ def paced(tier):
         return ""
 
     boot.handlers["pace"] = pace
+    line = RemoteLine(boot, reader)
     ctl = f"{tier.exe('vq3360ctl')} --device /dev/ttyS1"
     long_text = "x" * 3000
     runs = {
@@ -238,7 +328,13 @@ def paced(tier):
 wait $pid; echo $? >/vq/{name}.rc
 ask pace go {name} >/vq/{name}.held
 """
-    boot.run(script)
+    port = tier.exe("tests/serial/tst_port")
+    closes = " ".join(f"'closeWhilePending:{r}'" for r in CLOSE_ROWS)
+    boot.run(script + f"""export VQ_TEST_LINE=/dev/ttyS1 VQ_TEST_ASK=/vq/remote-line
+step windows-framing {port} pcLine
+step windows-close {port} {closes}
+""")
+    line.end()
     for name, (stop, args, signal, code, says) in runs.items():
         rc, out, err = boot.result(name)
         words = args.split()
@@ -254,6 +350,56 @@ ask pace go {name} >/vq/{name}.held
                         rc == code and says in err and 0 <= fifo <= (16 if stop else 0),
                         f"exit {rc}, {err.strip()}; told {told}, the reader got "
                         f"{taken.get(name)} of {total}")
+    # The windows: "Set OK" in the PC settings dialog, each rate and framing, as tst_port's
+    # rows did it on the 8250; QEMU's trace says what its driver programmed.
+    rc, out, err = boot.result("windows-framing")
+    got = [s for s, _ in programmed(boot.trace_of("windows-framing"))]
+    want = [(int(b), p.upper(), int(d), int(s)) for b, p, d, s in (l.split(",") for l in LINES)]
+    rest = iter(got)
+    tier.rows.check("the windows' Set OK gives the 8250 driver each of the PC dialog's lines",
+                    rc == 0 and all(w in rest for w in want) and
+                    len(test_rows(out, "pcLine")) == len(LINES),
+                    f"exit {rc}, the driver programmed {got}\n{failures(out)}{err}")
+    # Their pending count and every close's wait, the line stopped or going again: each count
+    # the windows told is what the reader never got, QEMU's part coming through once it reads.
+    rc, out, err = boot.result("windows-close")
+    verdicts = dict((tag, v) for v, tag in test_rows(out, "closeWhilePending"))
+    for row in CLOSE_ROWS:
+        tier.rows.check(f"windows on the 8250, {row}: the pending count and what was told not "
+                        f"sent are what the reader never got ({line.came.get(row, 0)} bytes "
+                        f"came through once it read again)",
+                        verdicts.get(row) == "PASS", f"exit {rc}\n{failures(out)}{err}")
+
+
+def replug(tier):
+    """The windows on the adapter, udev running: unplugged while idle, while bytes wait and while
+    its port is closed, then plugged back while tst_port still holds its old node: the row comes
+    back and the port opens, by the adapter's stable name, on its new node."""
+    boot = Boot(tier, "replug")
+    boot.args += ["-device", "qemu-xhci,id=xhci"]
+    RemoteLine(boot, PacedReader(boot, None, paced=False), Adapter(boot, 1, "VQC"))
+    rows = " ".join(f"'deviceGone:{r}'" for r in REPLUG_ROWS)
+    boot.run(f"""
+/lib/systemd/systemd-udevd --daemon && udevadm trigger && udevadm settle
+export VQ_TEST_LINE=/dev/serial/by-id/usb-QEMU_QEMU_USB_SERIAL_VQC-if00-port0
+export VQ_TEST_ASK=/vq/remote-line
+step windows-replug {tier.exe('tests/serial/tst_port')} {rows}
+""")
+    rc, out, err = boot.result("windows-replug")
+    verdicts = dict((tag, v) for v, tag in test_rows(out, "deviceGone"))
+    nodes = boot.file("line-nodes").split()
+    for i, row in enumerate(REPLUG_ROWS):
+        held, back = (nodes[2 * i:2 * i + 2] + ["no node", "no node"])[:2]
+        tier.rows.check(f"windows on the adapter, {row}: told at once if its port was open, "
+                        f"its row red; plugged back as {back} while {held} is held, the row "
+                        f"back and the port open by the same COM number",
+                        verdicts.get(row) == "PASS" and held != back != "no node",
+                        f"exit {rc}, nodes {nodes}\n{failures(out)}{err}")
+
+
+# tst_port's rows the adapter runs: its far end gone at once, with the port open or closed.
+REPLUG_ROWS = ["far end gone, idle", "far end gone while sending 1 MiB",
+               "unplugged while closed, back"]
 
 
 def bench(tier, rounds=5):
@@ -292,4 +438,4 @@ def bench(tier, rounds=5):
               f"\t{floor:.1f}\t{floor:.1f}\t{floor:.1f}\t{len(got)}\t{start:.1f}", flush=True)
 
 
-BOOTS = {"wire": wire, "framing": framing, "names": names, "paced": paced}
+BOOTS = {"wire": wire, "framing": framing, "names": names, "paced": paced, "replug": replug}

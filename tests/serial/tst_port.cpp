@@ -1,5 +1,6 @@
 // The real serial backend on pseudo-terminals: bytes, closing, faults and refusals, through the
 // main window where the operator sees the outcome and through the port where it is its contract.
+#include "app/formset.h"
 #include "app/mainops.h"
 #include "cli/termination.h"
 #include "ctl/invocation.h"
@@ -10,6 +11,7 @@
 #include "shared/failureparts.h"
 #include "shared/failuretext.h"
 #include "shared/guardedsend.h"
+#include "shared/linechoices.h"
 #include "testpty.h"
 #include "util.h"
 
@@ -26,6 +28,7 @@
 #include <QProcess>
 #include <QProgressDialog>
 #include <QPushButton>
+#include <QRadioButton>
 #include <QScopeGuard>
 #include <QSerialPort>
 #include <QStatusBar>
@@ -87,11 +90,13 @@ speed_t speedOf(const Pty& pty)
 }
 
 // COM1 is a symlink the test points at a device or removes, as a USB adapter comes and goes;
-// COM2 to COM6 name paths that do not exist unless a row says so.
+// COM2 to COM6 name paths that do not exist unless a row says so. On a real line COM1 is its
+// stable name, which udev keeps.
 struct Rig {
     QTemporaryDir dir;
+    const bool real = !Pty::remoteLine().isEmpty();
     // A folder of its own: lock files are named after the path, and tests run in parallel.
-    QString com1 = dir.filePath(QStringLiteral("com1"));
+    QString com1 = real ? Pty::remoteLine() : dir.filePath(QStringLiteral("com1"));
     PortMap map = portMap(QFile::encodeName(com1), dir.path());
     std::unique_ptr<Harness> h;
 
@@ -99,11 +104,14 @@ struct Rig {
     bool plug(const QString& device)
     {
         const QString fresh = com1 + QStringLiteral(".new");
-        return QFile::link(device, fresh) && ::rename(QFile::encodeName(fresh).constData(),
-                                                      QFile::encodeName(com1).constData()) == 0;
+        return real ||
+               (QFile::link(device, fresh) && ::rename(QFile::encodeName(fresh).constData(),
+                                                       QFile::encodeName(com1).constData()) == 0);
     }
     void unplug()
     {
+        if (real)
+            return;
         QFile::remove(com1);
         QDir().rmdir(com1);
     }
@@ -170,9 +178,9 @@ private slots:
         QTest::newRow("unplugged between two writes, 1 MiB queued")
             << (1 << 20) << "unplugged" << false;
         QTest::newRow("unplugged, event loop between") << 0 << "unplugged" << true;
-        QTest::newRow("unplugged while idle, back before any write")
-            << 0 << "unplugged, back" << true;
+        QTest::newRow("unlinked while idle, back before any write") << 0 << "unlinked" << true;
         QTest::newRow("replaced while idle") << 0 << "replaced" << true;
+        QTest::newRow("unplugged while closed, back") << 0 << "closed" << true;
     }
 
     void deviceGone()
@@ -180,27 +188,33 @@ private slots:
         QFETCH(int, pending);
         QFETCH(QString, how);
         QFETCH(bool, loopBetween);
-        Pty pty, back;
+        Pty pty;
         Rig rig;
         Formall* w = rig.startOpen(pty);
         QVERIFY(w);
         ScriptedBoxes& boxes = rig.h->boxes;
         w->NUMUTCS_Click();
         QCOMPARE(pty.readNow(5), hex("02 05 43 36 03"));
+        QCOMPARE(w->Comm1().drain(), 0); // those had their time on the line
         if (pending > 0)
             w->Comm1().output(pattern(pending));
+        if (how == u"closed")
+            w->Command1_Click(1);
 
-        if (how != u"replaced")
+        const bool gone = how != u"replaced" && how != u"unlinked";
+        if (gone)
             pty.closeMaster();
-        if (how != u"far end")
+        if (how != u"far end" && how != u"replaced")
             rig.unplug();
         if (loopBetween)
             QVERIFY2(busyShare() < 0.2, "the event loop spins on the dead device");
-        // Said when it happens, once: by the write that finds it, or at once when bytes were
-        // waiting; whatever waited is counted. Back before any write, nothing is said.
-        if (how != u"replaced" && !how.endsWith(u"back")) {
+        if (how == u"unlinked") // the open port's row is left to the port
+            QCOMPARE(look(w, "Label6", 0), QStringLiteral("Enable #0000ff"));
+        // A port open when it went says so when it happens, once: by the write that finds it,
+        // or at once when the loop runs; whatever waited is counted.
+        if (gone && how != u"closed") {
             const ShownBox unavailable{ShownBox::Message, "Device unavailable!", 4, "Error"};
-            const bool found = pending == 0 || !loopBetween;
+            const bool found = !loopBetween;
             if (found)
                 w->NUMADM787_Click();
             QTRY_COMPARE(boxes.shown.size(), pending > 0 ? 2 : 1);
@@ -230,9 +244,14 @@ private slots:
             QVERIFY(!w->Comm1().portOpen());
             boxes.shown.clear();
         }
+        if (gone) // its row says so, whether the port was open or not
+            QTRY_COMPARE(look(w, "Label6", 0), QStringLiteral("Invalid port number #ff0000"));
 
-        // Back on another pty: one press opens it and only new commands arrive there.
+        // Back on another pty, its row with it: one press opens it and only new commands arrive
+        // there.
+        Pty back;
         QVERIFY(rig.plug(back.path()));
+        QTRY_COMPARE(look(w, "Label6", 0), QStringLiteral("Enable #0000ff"));
         w->Command1_Click(0);
         QCOMPARE(boxes.shown, QList<ShownBox>{});
         QVERIFY(w->Comm1().portOpen());
@@ -508,6 +527,39 @@ private slots:
         }
     }
 
+    void pcLine_data()
+    {
+        QTest::addColumn<int>("rate"); // the dialog's rows
+        QTest::addColumn<int>("framing");
+        for (int rate = 0; rate < int(kLineRates.size()); ++rate)
+            QTest::addRow("%s N_8_1", kLineRates[rate].text) << rate << 0;
+        for (int framing = 1; framing < int(kLineFramings.size()); ++framing)
+            QTest::addRow("9600%s", kLineFramings[framing].caption) << 5 << framing;
+    }
+
+    // "Set OK" gives the open port the line chosen, which a pseudo-terminal refuses but at 8 data
+    // bits without parity; the next command goes out on it. On a real line the kernel tier reads
+    // what the driver programmed in QEMU's trace.
+    void pcLine()
+    {
+        QFETCH(int, rate);
+        QFETCH(int, framing);
+        Pty pty;
+        Rig rig;
+        Formall* w = rig.startOpen(pty);
+        QVERIFY(w);
+        FormSet set(rig.h->state, w->Comm1(), rig.h->boxes, w);
+        for (const int n : {rate < 7 ? rate + 1 : 14, framing + 8})
+            click(set.controls().find<QRadioButton>(QStringLiteral("Option%1").arg(n)));
+        click(set.controls().find<QPushButton>("CmdOk"));
+        const bool taken = framing == 0 || rig.real;
+        QCOMPARE(rig.h->boxes.shown.size(), taken ? 0 : 1);
+        const QString line = taken ? lineText({rate, framing}).toLower() : "9600,n,8,1";
+        QCOMPARE(w->Comm1().settings(), line);
+        w->NUMADM787_Click();
+        QCOMPARE(pty.readNow(5), kAdm787);
+    }
+
     void slowLine_data()
     {
         QTest::addColumn<int>("size");     // stored first: more than the line takes at once
@@ -531,7 +583,7 @@ private slots:
         Formall* w = rig.startOpen(pty);
         QVERIFY(w);
         if (stopped)
-            QCOMPARE(::tcflow(pty.slave(), TCOOFF), 0);
+            pty.stop(true);
         const QByteArray stored = pattern(size);
         w->Comm1().output(stored);
         QByteArray command = kAdm787;
@@ -557,7 +609,7 @@ private slots:
         QVERIFY(w->Comm1().bytesPending() > command.size());
 
         if (stopped)
-            QCOMPARE(::tcflow(pty.slave(), TCOON), 0);
+            pty.stop(false);
         pty.startReading(size + command.size());
         QTRY_COMPARE_WITH_TIMEOUT(w->Comm1().bytesPending(), 0, 30000);
         QCOMPARE(pty.received(), stored + command);
@@ -614,11 +666,14 @@ private slots:
         QVERIFY(QFile::exists(lockFileOf(pty)));
         const bool unread = how.endsWith(u"unread");
         if (!unread)
-            QCOMPARE(::tcflow(pty.slave(), TCOOFF), 0);
+            pty.stop(true);
         const QByteArray bytes = pattern(unread ? 60000 : 20000);
         w->Comm1().output(bytes);
+        if (stopped) // shown once a real line's driver has handed on what it could
+            QTRY_VERIFY(!w->statusBar()->currentMessage().isEmpty());
         const qint64 pending = w->Comm1().bytesPending();
-        QVERIFY(pending > 0);
+        QVERIFY(pending > 0 &&
+                (!stopped || w->statusBar()->currentMessage() == pendingText(pending)));
 
         WhenModal progress([&](QWidget* box) {
             auto* dialog = qobject_cast<QProgressDialog*>(box);
@@ -633,7 +688,7 @@ private slots:
         });
         if (!stopped)
             QTimer::singleShot(100, [&] {
-                ::tcflow(pty.slave(), TCOON);
+                pty.stop(false);
                 pty.startReading(bytes.size());
             });
         const cli::TerminationSignals termination([w](int) { w->endOnSignal(); });
@@ -662,29 +717,22 @@ private slots:
 
         QVERIFY(!rig.h->ctx().port().portOpen());
         QVERIFY(progress.seen() || !stopped);
+        // The count told is exactly what never arrives, nothing written after the close does.
+        const qint64 notSent =
+            !stopped ? 0
+            : unread ? rig.h->boxes.shown.value(0).text.section(u' ', 0, 0).toLongLong()
+                     : pending;
         QList<ShownBox> told;
         if (then == u"menu") // the port reads closed from the moment the close began
             told << ShownBox{ShownBox::Message, kPortNotOpen, 4, "message"};
         if (stopped && !how.startsWith(u"SIG") && !then.startsWith(u"SIG"))
-            told << standardOkBox(notSentText(pending));
-        if (!unread)
-            QCOMPARE(rig.h->boxes.shown, told);
-        if (!stopped)
-            QCOMPARE(pty.received(), bytes);
-        else if (!unread) { // what was not told arrives, and nothing written after the close
-            ::tcflow(pty.slave(), TCOON);
-            QCOMPARE(pty.readNow(bytes.size() - pending), bytes.left(bytes.size() - pending));
-            QCOMPARE(pty.unread(), 0);
-        }
-        if (unread) {
-            // The count told is exactly what never arrives.
-            QCOMPARE(rig.h->boxes.shown.size(), 1);
-            const qint64 notSent = rig.h->boxes.shown[0].text.section(u' ', 0, 0).toLongLong();
-            QCOMPARE(rig.h->boxes.shown[0], standardOkBox(notSentText(notSent)));
-            QVERIFY(notSent > 0 && notSent < bytes.size());
-            QCOMPARE(pty.readNow(bytes.size() - notSent), bytes.left(bytes.size() - notSent));
-            QCOMPARE(pty.unread(), 0);
-        }
+            told << standardOkBox(notSentText(notSent));
+        QCOMPARE(rig.h->boxes.shown, told);
+        QVERIFY(!unread || (notSent > 0 && notSent < bytes.size()));
+        pty.stop(false);
+        QCOMPARE(stopped ? pty.readNow(bytes.size() - notSent) : pty.received(),
+                 bytes.left(bytes.size() - notSent));
+        QCOMPARE(pty.unread(), 0);
         QCOMPARE(speedOf(pty), speed_t(B4800));
         QVERIFY(!QFile::exists(lockFileOf(pty)));
         QCOMPARE(handlesOn(pty.path()), 1);
@@ -757,7 +805,7 @@ private slots:
         if (how == u"fifo lock")
             QCOMPARE(::mkfifo(qPrintable(lockFile.fileName()), 0666), 0);
         if (how.startsWith(u"stopped"))
-            QCOMPARE(::tcflow(pty.slave(), TCOOFF), 0);
+            pty.stop(true);
         QProcess tool;
         tool.start(QStringLiteral(VQ_CTL_EXE), args);
         QVERIFY(tool.waitForStarted());
@@ -792,7 +840,7 @@ private slots:
         QCOMPARE(::ioctl(pty.slave(), TIOCGEXCL, &exclusive), 0);
         QCOMPARE(exclusive, 0);
         QCOMPARE(speedOf(pty), speed_t(B4800));
-        ::tcflow(pty.slave(), TCOON);
+        pty.stop(false);
         const qint64 notSent = err.section(QStringLiteral(" bytes were not sent"), 0, 0)
                                    .section(u' ', -1)
                                    .toLongLong();

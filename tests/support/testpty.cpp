@@ -4,6 +4,10 @@
 #include <fcntl.h>
 #include <poll.h>
 #include <pty.h>
+#include <QFile>
+#include <QFileInfo>
+#include <QProcess>
+#include <QTest>
 #include <sys/ioctl.h>
 #include <termios.h>
 #include <unistd.h>
@@ -40,6 +44,13 @@ QByteArray readFor(int fd, qsizetype count)
 
 Pty::Pty()
 {
+    if (m_remote) {
+        ask({"new", QString::fromLatin1(QTest::currentDataTag())});
+        m_path = QFileInfo(remoteLine()).canonicalFilePath();
+        m_slave = ::open(QFile::encodeName(m_path).constData(),
+                         O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
+        return;
+    }
     termios raw{};
     ::cfmakeraw(&raw);
     char name[256] = {};
@@ -57,14 +68,15 @@ Pty::~Pty()
 {
     if (m_reader.joinable())
         m_reader.join();
-    closeMaster();
+    if (!m_remote)
+        closeMaster();
     if (m_slave >= 0)
         ::close(m_slave);
 }
 
 void Pty::startReading(qsizetype count)
 {
-    m_reader = std::thread([this, count] { m_collected = readFor(m_master, count); });
+    m_reader = std::thread([this, count] { m_collected = readNow(count); });
 }
 
 QByteArray Pty::received()
@@ -76,20 +88,41 @@ QByteArray Pty::received()
 
 QByteArray Pty::readNow(qsizetype count)
 {
+    if (m_remote)
+        return QByteArray::fromHex(ask({"take", QString::number(count)}));
     return readFor(m_master, count);
 }
 
 qsizetype Pty::unread() const
 {
+    if (m_remote)
+        return ask({"unread"}).trimmed().toLongLong();
     int n = 0;
     return ::ioctl(m_master, FIONREAD, &n) == 0 ? n : -1;
 }
 
 void Pty::closeMaster()
 {
+    if (m_remote)
+        ask({"unplug"});
     if (m_master >= 0)
         ::close(m_master);
     m_master = -1;
+}
+
+void Pty::stop(bool stopped)
+{
+    if (m_remote)
+        ask({stopped ? "stop" : "run"});
+    else
+        ::tcflow(m_slave, stopped ? TCOOFF : TCOON);
+}
+
+QByteArray Pty::ask(const QStringList& words) const
+{
+    QProcess host;
+    host.start(qEnvironmentVariable("VQ_TEST_ASK"), words);
+    return host.waitForFinished(-1) ? host.readAllStandardOutput() : QByteArray();
 }
 
 OtherUser::OtherUser() : m_root(::geteuid() == 0)
