@@ -554,7 +554,8 @@ private slots:
         click(set.controls().find<QPushButton>("CmdOk"));
         const bool taken = framing == 0 || rig.real;
         QCOMPARE(rig.h->boxes.shown.size(), taken ? 0 : 1);
-        const QString line = taken ? lineText({rate, framing}).toLower() : "9600,n,8,1";
+        const QString line =
+            taken ? settingsText(LineChoices{rate, framing}).toLower() : "9600,n,8,1";
         QCOMPARE(w->Comm1().settings(), line);
         w->NUMADM787_Click();
         QCOMPARE(pty.readNow(5), kAdm787);
