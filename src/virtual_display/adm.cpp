@@ -26,11 +26,7 @@ Said rowBlink(SequenceSet& set, Display& d, QByteArrayView p, bool on)
 }
 
 constexpr SequenceSet::Sequence kAdm[] = {
-    {"\x0C", 0, "FF",
-     [](SequenceSet& set, Display& d, QByteArrayView) {
-         d.screen().clear();
-         return say::clear(set.emulation());
-     }},
+    {"\x0C", 0, "FF", clearScreen},
     {"\x0D", 0, "CR", move<&ScreenModel::rowStart>},
     {"\x0E", 0, "SO",
      [](SequenceSet& set, Display& d, QByteArrayView) {

@@ -59,11 +59,7 @@ Said setMode(SequenceSet& set, Display& d, WriteMode mode, const char* name)
 }
 
 constexpr SequenceSet::Sequence kEscPos[] = {
-    {"\x0C", 0, "FF",
-     [](SequenceSet& set, Display& d, QByteArrayView) {
-         d.screen().clear();
-         return say::clear(set.emulation());
-     }},
+    {"\x0C", 0, "FF", clearScreen},
     {"\x0B", 0, "VT",
      [](SequenceSet& set, Display& d, QByteArrayView) {
          d.screen().setCursor(0);

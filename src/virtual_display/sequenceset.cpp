@@ -56,16 +56,18 @@ Said done(SequenceSet& set, const QString& message)
     return say::command(set.emulation(), set.running(), message);
 }
 
+Said clearScreen(SequenceSet& set, Display& display, QByteArrayView)
+{
+    display.screen().clear();
+    return say::clear(set.emulation());
+}
+
 namespace {
 
 // The power-on emulation, as the virtual display always had it: printable bytes shown, FF
 // clears, CR, LF and BS move the cursor.
 constexpr SequenceSet::Sequence kZtk[] = {
-    {"\x0C", 0, "FF",
-     [](SequenceSet& set, Display& d, QByteArrayView) {
-         d.screen().clear();
-         return say::clear(set.emulation());
-     }},
+    {"\x0C", 0, "FF", clearScreen},
     {"\x0D", 0, "CR", move<&ScreenModel::rowStart>},
     {"\x0A", 0, "LF", move<&ScreenModel::down>},
     {"\x08", 0, "BS", move<&ScreenModel::left>},

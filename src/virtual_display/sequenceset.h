@@ -53,6 +53,9 @@ template <void (ScreenModel::*Move)()> Said move(SequenceSet& set, Display& disp
     return moved(set, display);
 }
 
+// The clear byte of the emulations that have one: a blank screen, the cursor home.
+Said clearScreen(SequenceSet& set, Display& display, QByteArrayView);
+
 std::unique_ptr<CommandSet> makeZtk();
 std::unique_ptr<CommandSet> makeEscPos();
 std::unique_ptr<CommandSet> makeUtcS();
